@@ -1,0 +1,58 @@
+/* Proof of the engine's 32-bit record layouts. The i686 build fails when a
+ * declaration in cef_capi.h drifts from the contract with the engine. */
+#ifndef NIMBRA_CEF_CAPI_LAYOUT_H
+#define NIMBRA_CEF_CAPI_LAYOUT_H
+
+#ifdef __cplusplus
+#define CEF_LAYOUT_ASSERT static_assert
+#else
+#define CEF_LAYOUT_ASSERT _Static_assert
+#endif
+
+#define CEF_ASSERT_OFFSET(rec, field, off) \
+  CEF_LAYOUT_ASSERT(offsetof(rec, field) == (off), #rec "." #field " lies at " #off)
+#define CEF_ASSERT_SIZE(rec, n) CEF_LAYOUT_ASSERT(sizeof(rec) == (n), #rec " is " #n " bytes")
+/* A record of a header and n entries. */
+#define CEF_ASSERT_ENTRIES(rec, n) CEF_ASSERT_SIZE(rec, 16 + 4 * (n))
+
+CEF_LAYOUT_ASSERT(CEF_EXPORT_COUNT == 119, "the engine has 119 exports");
+
+#if defined(__i386__)
+CEF_ASSERT_SIZE(cef_base_t, 16);
+CEF_ASSERT_OFFSET(cef_base_t, add_ref, 4);
+CEF_ASSERT_OFFSET(cef_base_t, release, 8);
+CEF_ASSERT_OFFSET(cef_base_t, get_refct, 12);
+
+CEF_ASSERT_SIZE(cef_string_utf16_t, 12);
+CEF_ASSERT_OFFSET(cef_string_utf16_t, length, 4);
+CEF_ASSERT_OFFSET(cef_string_utf16_t, dtor, 8);
+
+CEF_ASSERT_SIZE(cef_settings_t, 144);
+CEF_ASSERT_OFFSET(cef_settings_t, single_process, 4);
+CEF_ASSERT_OFFSET(cef_settings_t, browser_subprocess_path, 8);
+CEF_ASSERT_OFFSET(cef_settings_t, multi_threaded_message_loop, 20);
+CEF_ASSERT_OFFSET(cef_settings_t, command_line_args_disabled, 21);
+CEF_ASSERT_OFFSET(cef_settings_t, cache_path, 24);
+CEF_ASSERT_OFFSET(cef_settings_t, user_agent, 36);
+CEF_ASSERT_OFFSET(cef_settings_t, product_version, 48);
+CEF_ASSERT_OFFSET(cef_settings_t, locale, 60);
+CEF_ASSERT_OFFSET(cef_settings_t, log_file, 72);
+CEF_ASSERT_OFFSET(cef_settings_t, log_severity, 84);
+CEF_ASSERT_OFFSET(cef_settings_t, release_dcheck_enabled, 88);
+CEF_ASSERT_OFFSET(cef_settings_t, javascript_flags, 92);
+CEF_ASSERT_OFFSET(cef_settings_t, resources_dir_path, 104);
+CEF_ASSERT_OFFSET(cef_settings_t, locales_dir_path, 116);
+CEF_ASSERT_OFFSET(cef_settings_t, pack_loading_disabled, 128);
+CEF_ASSERT_OFFSET(cef_settings_t, remote_debugging_port, 132);
+CEF_ASSERT_OFFSET(cef_settings_t, uncaught_exception_stack_size, 136);
+CEF_ASSERT_OFFSET(cef_settings_t, context_safety_implementation, 140);
+
+CEF_ASSERT_SIZE(cef_main_args_t, 4);
+CEF_ASSERT_ENTRIES(cef_app_t, 5);                     /* 36 bytes */
+CEF_ASSERT_ENTRIES(cef_browser_process_handler_t, 3); /* 28 bytes */
+CEF_ASSERT_ENTRIES(cef_render_process_handler_t, 13);
+CEF_ASSERT_ENTRIES(cef_command_line_t, 20);
+CEF_ASSERT_ENTRIES(cef_scheme_registrar_t, 1);
+#endif
+
+#endif

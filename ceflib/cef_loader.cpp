@@ -1,0 +1,172 @@
+#include "cef_loader.h"
+
+#include <atomic>
+
+#include "cef_api.h"
+#include "cef_wrappers.h"
+
+TEngineSettings EngineSettings;
+
+namespace {
+
+HMODULE LoadedLibrary = nullptr;
+bool Initialised = false;
+HINSTANCE ProcessInstance = nullptr;
+
+// Masks every floating-point exception of the calling thread: faults in the
+// engine's code and ours then give special values instead of raising.
+void MaskFloatingPointExceptions() {
+  unsigned short control = 0;
+  __asm__ __volatile__("fnstcw %0" : "=m"(control));
+  control |= 0x3F;
+  __asm__ __volatile__("fldcw %0" : : "m"(control));
+}
+
+}  // namespace
+
+HMODULE EngineLoaded() { return LoadedLibrary; }
+bool EngineInitialised() { return Initialised; }
+
+bool LoadEngineLibrary(const ustring& cachePath, const ustring& userAgent,
+                       const ustring& productVersion, const ustring& locale, const ustring& logFile,
+                       const ustring& browserSubprocessPath, int logSeverity,
+                       const ustring& javascriptFlags, const ustring& resourcesDirPath,
+                       const ustring& localesDirPath, bool singleProcess,
+                       bool commandLineArgsDisabled, bool packLoadingDisabled,
+                       int remoteDebuggingPort, bool releaseDcheckEnabled,
+                       int uncaughtExceptionStackSize, int contextSafetyImplementation) {
+  if (LoadedLibrary) return true;
+
+  MaskFloatingPointExceptions();
+
+  HMODULE library = LoadLibraryW(EngineSettings.LibraryFileName.c_str());
+  if (!library) RaiseLastOSError();
+  LoadedLibrary = library;
+
+  if (ResolveEntryPoints(library, CefApi) != 0) throw ECefException(L"Invalid CEF Library version");
+
+  cef_settings_t settings{};
+  settings.size = sizeof settings;
+  settings.single_process = singleProcess;
+  settings.browser_subprocess_path = CefStringView(browserSubprocessPath);
+  settings.multi_threaded_message_loop = 0;
+  settings.command_line_args_disabled = commandLineArgsDisabled;
+  settings.cache_path = CefStringView(cachePath);
+  settings.user_agent = CefStringView(userAgent);
+  settings.product_version = CefStringView(productVersion);
+  settings.locale = CefStringView(locale);
+  settings.log_file = CefStringView(logFile);
+  settings.log_severity = logSeverity;
+  settings.release_dcheck_enabled = releaseDcheckEnabled;
+  settings.javascript_flags = CefStringView(javascriptFlags);
+  settings.resources_dir_path = CefStringView(resourcesDirPath);
+  settings.locales_dir_path = CefStringView(localesDirPath);
+  settings.pack_loading_disabled = packLoadingDisabled;
+  settings.remote_debugging_port = remoteDebuggingPort;
+  settings.uncaught_exception_stack_size = uncaughtExceptionStackSize;
+  settings.context_safety_implementation = contextSafetyImplementation;
+
+  // Held for the rest of the call; the engine keeps what it needs by its own
+  // references.
+  const TInterfacePtr<ICefApp> app = CefNew<TInternalApp>();
+
+  if (!ProcessInstance) ProcessInstance = GetModuleHandleW(nullptr);
+  const auto* mainArgs = reinterpret_cast<const cef_main_args_t*>(&ProcessInstance);
+
+  if (CefApi.cef_execute_process(mainArgs, static_cast<cef_app_t*>(CefRecordOf(app))) >= 0)
+    return false;
+
+  CefApi.cef_initialize(mainArgs, &settings, static_cast<cef_app_t*>(CefRecordOf(app)));
+  Initialised = true;
+  return true;
+}
+
+bool LoadEngine() {
+  if (LoadedLibrary) return true;
+  const TEngineSettings& s = EngineSettings;
+  return LoadEngineLibrary(
+      s.CachePath, s.UserAgent, s.ProductVersion, s.Locale, s.LogFile, s.BrowserSubprocessPath,
+      s.LogSeverity, s.JavascriptFlags, s.ResourcesDirPath, s.LocalesDirPath, s.SingleProcess,
+      s.CommandLineArgsDisabled, s.PackLoadingDisabled, s.RemoteDebuggingPort,
+      s.ReleaseDcheckEnabled, s.UncaughtExceptionStackSize, s.ContextSafetyImplementation);
+}
+
+void ShutdownEngine() {
+  if (!LoadedLibrary) return;
+  if (Initialised && CefApi.cef_shutdown) CefApi.cef_shutdown();
+  FreeLibrary(LoadedLibrary);
+  LoadedLibrary = nullptr;
+  CefApi = TCefEntryPoints{};
+}
+
+bool PumpEngineWork() {
+  if (!LoadedLibrary) return false;
+  CefApi.cef_do_message_loop_work();
+  return true;
+}
+
+void TInternalApp::OnBeforeCommandLineProcessing(
+    const ustring& processType, const TInterfacePtr<ICefCommandLine>& commandLine) {
+  if (EngineSettings.BeforeCommandLineProcessingHook)
+    EngineSettings.BeforeCommandLineProcessingHook(processType, commandLine);
+}
+
+void TInternalApp::OnRegisterCustomSchemes(const TInterfacePtr<ICefSchemeRegistrar>& registrar) {
+  if (EngineSettings.RegisterCustomSchemesHook) EngineSettings.RegisterCustomSchemesHook(registrar);
+}
+
+TInterfacePtr<ICefResourceBundleHandler> TInternalApp::GetResourceBundleHandler() {
+  return EngineSettings.ResourceBundleHandler;
+}
+TInterfacePtr<ICefBrowserProcessHandler> TInternalApp::GetBrowserProcessHandler() {
+  return EngineSettings.BrowserProcessHandler;
+}
+TInterfacePtr<ICefRenderProcessHandler> TInternalApp::GetRenderProcessHandler() {
+  return EngineSettings.RenderProcessHandler;
+}
+
+namespace EnginePump {
+namespace {
+std::atomic<int> LiveHandlers{0};
+UINT_PTR Timer = 0;
+bool IsBusy = false;
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) { Tick(); }
+}  // namespace
+
+void CountIn() {
+  if (LiveHandlers.load() == 0) Timer = SetTimer(nullptr, 0, 10, TimerProc);
+  ++LiveHandlers;
+}
+
+void CountOut() {
+  if (--LiveHandlers == 0 && Timer) {
+    KillTimer(nullptr, Timer);
+    Timer = 0;
+  }
+}
+
+int Count() { return LiveHandlers.load(); }
+UINT_PTR TimerId() { return Timer; }
+bool Busy() { return IsBusy; }
+
+bool Tick() {
+  if (IsBusy || LiveHandlers.load() <= 0) return false;
+  IsBusy = true;
+  struct TClearBusy {
+    ~TClearBusy() { IsBusy = false; }
+  } clearBusy;
+  return PumpEngineWork();
+}
+}  // namespace EnginePump
+
+void CeflibInitialization() {
+  // The C++ run-time's memory management is always thread-safe; all that is
+  // left is to start from the defaults.
+  EngineSettings = TEngineSettings{};
+}
+
+void CeflibFinalization() {
+  ShutdownEngine();
+  EngineSettings = TEngineSettings{};
+}

@@ -1,0 +1,62 @@
+// cef_execute_process: tells the browser process from a sub-process by the
+// `--type` switch, and runs a sub-process to its end.
+#include <string>
+#include <string_view>
+
+#include "command_line.h"
+#include "engine_strings.h"
+#include "exports.h"
+#include "record_ref.h"
+#include "trace.h"
+#include "utf.h"
+
+namespace devengine {
+namespace {
+
+constexpr std::wstring_view kTypeSwitch = L"type";
+constexpr std::wstring_view kRendererType = L"renderer";
+constexpr int kBrowserProcess = -1;
+constexpr int kSubprocessEnded = 0;
+
+void LetAppAdjust(cef_app_t* app, std::wstring_view process_type, CommandLine& command_line) {
+  if (app == nullptr || app->on_before_command_line_processing == nullptr) return;
+  const cef_string_t type = Borrow(process_type);
+  app->on_before_command_line_processing(app, &type, command_line.record());
+}
+
+RecordRef<cef_render_process_handler_t> AskRenderProcessHandler(cef_app_t* app) {
+  if (app == nullptr || app->get_render_process_handler == nullptr) return {};
+  return RecordRef<cef_render_process_handler_t>::Adopt(app->get_render_process_handler(app));
+}
+
+// Every reference taken here is given back when this returns. A renderer
+// has no channel to serve yet, so it ends as soon as it starts; so does a
+// sub-process of a type the engine does not know.
+void RunSubprocess(std::wstring_view type, cef_app_t* application, CommandLine& command_line) {
+  const RecordRef<cef_app_t> app = RecordRef<cef_app_t>::Retain(application);
+  LetAppAdjust(app.get(), type, command_line);
+  RecordRef<cef_render_process_handler_t> render_process;
+  if (type == kRendererType) render_process = AskRenderProcessHandler(app.get());
+  TraceLine("subprocess").Add("type", Utf16ToUtf8(type)).Word("ended").Write();
+}
+
+}  // namespace
+}  // namespace devengine
+
+using namespace devengine;
+
+DEVENGINE_EXPORT int cef_execute_process(const cef_main_args_t*, cef_app_t* application) {
+  CommandLine& command_line = CommandLine::Global();
+  const std::wstring type = command_line.SwitchValueOf(kTypeSwitch);
+  if (type.empty()) {
+    LetAppAdjust(application, L"", command_line);
+    TraceLine("execute_process").Add("type", "browser").Add("result", kBrowserProcess).Write();
+    return kBrowserProcess;
+  }
+  RunSubprocess(type, application, command_line);
+  TraceLine("execute_process")
+      .Add("type", Utf16ToUtf8(type))
+      .Add("result", kSubprocessEnded)
+      .Write();
+  return kSubprocessEnded;
+}

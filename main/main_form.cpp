@@ -1,0 +1,3 @@
+#include "main_form.h"
+
+TMainForm::TMainForm() { CreateForm(L"Nimbra", 1024, 768); }

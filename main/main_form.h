@@ -1,0 +1,9 @@
+// The main window.
+#pragma once
+
+#include "application.h"
+
+class TMainForm : public TForm {
+ public:
+  TMainForm();
+};

@@ -1,0 +1,71 @@
+// The entry routine. The same executable is the browser process and every
+// engine sub-process: the engine decides which inside LoadEngine.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "application.h"
+#include "cef_loader.h"
+#include "main_form.h"
+#include "main_module.h"
+
+namespace {
+
+// Module initialisation in the run-time's order; finalisation in reverse.
+struct TModule {
+  void (*Initialization)();
+  void (*Finalization)();
+};
+const TModule Modules[] = {
+    {CeflibInitialization, CeflibFinalization},
+    {MainInitialization, MainFinalization},
+};
+
+class TModuleScope {
+ public:
+  TModuleScope() {
+    for (const TModule& m : Modules) {
+      m.Initialization();
+      ++FStarted;
+    }
+  }
+  ~TModuleScope() {
+    while (FStarted > 0) Modules[--FStarted].Finalization();
+  }
+
+ private:
+  size_t FStarted = 0;
+};
+
+int RunProcess() {
+  EngineSettings.Locale = L"fr";
+  EngineSettings.SingleProcess = false;
+  if (LoadEngine()) {
+    Application.Initialize();
+    Application.CreateForm<TMainForm>();
+    Application.Run();
+    Application.DestroyForms();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  int exitCode = 0;
+  {
+    TModuleScope modules;
+    try {
+      exitCode = RunProcess();
+    } catch (const Exception& e) {
+      Application.DestroyForms();
+      ShowUncaughtError(e);
+      exitCode = 1;
+    } catch (const std::exception& e) {
+      Application.DestroyForms();
+      ShowUncaughtError(Exception(Utf8ToWide(e.what())));
+      exitCode = 1;
+    }
+  }
+  return exitCode;
+}

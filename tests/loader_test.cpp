@@ -1,0 +1,176 @@
+// Loading, initialising and shutting down the engine, and the pump that
+// drives its main-thread work. Each test runs in a process of its own.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "cef_api.h"
+#include "cef_loader.h"
+#include "test_support.h"
+
+namespace {
+
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetEnvironmentVariableW(L"NIMBRA_ENGINE_TRACE", FTrace.c_str());
+    CeflibInitialization();
+    EngineSettings.LibraryFileName = BinFolder() + L"\\libcef.dll";
+  }
+  void TearDown() override {
+    CeflibFinalization();
+    SetEnvironmentVariableW(L"NIMBRA_ENGINE_TRACE", nullptr);
+  }
+  std::vector<std::string> Events(const std::string& event) {
+    return TraceEvents(ReadLines(FTrace), event);
+  }
+
+  TTempFolder FFolder;
+  std::wstring FTrace = FFolder.File(L"trace.txt");
+};
+
+TEST_F(LoaderTest, DefaultSettingsReachTheEngineAsTheRecordSays) {
+  ASSERT_TRUE(LoadEngine());
+  EXPECT_TRUE(EngineInitialised());
+  const auto lines = Events("initialize");
+  ASSERT_EQ(lines.size(), 1u);
+  const std::string& line = lines[0];
+  EXPECT_EQ(TraceValue(line, "size"), std::to_string(sizeof(cef_settings_t)));
+  const std::pair<const char*, const char*> numbers[] = {
+      {"single_process", "1"},        {"multi_threaded_message_loop", "0"},
+      {"log_severity", "99"},         {"remote_debugging_port", "0"},
+      {"pack_loading_disabled", "0"}, {"command_line_args_disabled", "0"},
+  };
+  for (const auto& [key, value] : numbers) EXPECT_EQ(TraceValue(line, key), value) << key;
+  for (const char* text : {"cache_path", "locale", "user_agent", "locales_dir_path"}) {
+    const std::string key = text;
+    EXPECT_EQ(TraceValue(line, key + ".length"), "0") << key;
+    EXPECT_EQ(TraceValue(line, key + ".str"), "set") << key << ": a pointer even when empty";
+    EXPECT_EQ(TraceValue(line, key + ".dtor"), "null") << key << ": the engine frees nothing";
+  }
+}
+
+TEST_F(LoaderTest, SecondLoadAnswersTrueAndChangesNothing) {
+  EngineSettings.Locale = L"fr";
+  ASSERT_TRUE(LoadEngine());
+  const HMODULE library = EngineLoaded();
+  EngineSettings.Locale = L"de";
+  EngineSettings.LibraryFileName = L"no-such-engine.dll";
+  EXPECT_TRUE(LoadEngine());
+  EXPECT_EQ(EngineLoaded(), library);
+  const auto lines = Events("initialize");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(TraceValue(lines[0], "locale"), "fr");
+}
+
+TEST_F(LoaderTest, LibraryLackingOneExportIsRejectedAndStaysLoaded) {
+  EngineSettings.LibraryFileName = BinFolder() + L"\\lacking\\libcef.dll";
+  try {
+    LoadEngine();
+    FAIL() << "a library lacking an export was accepted";
+  } catch (const ECefException& e) {
+    EXPECT_EQ(e.Message(), L"Invalid CEF Library version");
+  }
+  EXPECT_NE(EngineLoaded(), nullptr);
+  EXPECT_FALSE(EngineInitialised());
+  EXPECT_TRUE(Events("initialize").empty());
+}
+
+TEST_F(LoaderTest, MissingLibraryRaisesTheSystemError) {
+  EngineSettings.LibraryFileName = L"nimbra-no-such-engine.dll";
+  try {
+    LoadEngine();
+    FAIL() << "a missing library was accepted";
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.ErrorCode(), 126u);
+    EXPECT_EQ(e.Message().rfind(L"System Error.  Code: 126.\r\n", 0), 0u)
+        << WideToUtf8(e.Message());
+  }
+  EXPECT_EQ(EngineLoaded(), nullptr);
+}
+
+TEST_F(LoaderTest, ShutdownReleasesTheProgramObjectsAndUnloads) {
+  class TWatched : public TCefBrowserProcessHandlerOwn {
+   public:
+    explicit TWatched(bool& gone) : FGone(gone) {}
+    ~TWatched() override { FGone = true; }
+
+   private:
+    bool& FGone;
+  };
+  bool gone = false;
+  EngineSettings.BrowserProcessHandler = CefNew<TWatched>(gone);
+  ASSERT_TRUE(LoadEngine());
+  EngineSettings.BrowserProcessHandler.reset();
+  EXPECT_FALSE(gone) << "the engine holds the handler";
+  ShutdownEngine();
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(EngineLoaded(), nullptr);
+  EXPECT_EQ(Events("shutdown").size(), 1u);
+  ShutdownEngine();  // nothing loaded: nothing happens
+  EXPECT_FALSE(PumpEngineWork());
+}
+
+// Runs the window messages of `milliseconds`.
+void PumpMessagesFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+}
+
+TEST_F(LoaderTest, PumpTimerExistsExactlyWhileHandlersAreCountedIn) {
+  ASSERT_TRUE(LoadEngine());
+  EXPECT_EQ(EnginePump::TimerId(), 0u);
+  EXPECT_FALSE(EnginePump::Tick()) << "no handler counted in";
+
+  EnginePump::CountIn();
+  const UINT_PTR timer = EnginePump::TimerId();
+  EXPECT_NE(timer, 0u);
+  EnginePump::CountIn();
+  EXPECT_EQ(EnginePump::TimerId(), timer) << "one timer for every control";
+  EXPECT_EQ(EnginePump::Count(), 2);
+  EnginePump::CountOut();
+  EXPECT_EQ(EnginePump::TimerId(), timer);
+  EnginePump::CountOut();
+  EXPECT_EQ(EnginePump::TimerId(), 0u);
+  EXPECT_FALSE(KillTimer(nullptr, timer)) << "the timer was killed";
+}
+
+TEST_F(LoaderTest, TimerDrivesTheEngineAndNeverReenters) {
+  class TNestingHandler : public TCefBrowserProcessHandlerOwn {
+   public:
+    int Calls = 0;
+    bool NestedTickRan = true;
+    bool BusyInside = false;
+    void OnContextInitialized() override {
+      ++Calls;
+      BusyInside = EnginePump::Busy();
+      NestedTickRan = EnginePump::Tick();
+    }
+  };
+  const TInterfacePtr<TNestingHandler> handler = CefNew<TNestingHandler>();
+  EngineSettings.BrowserProcessHandler = handler;
+  ASSERT_TRUE(LoadEngine());
+
+  EnginePump::CountIn();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        PumpMessagesFor(20);
+        return handler->Calls > 0;
+      },
+      5000))
+      << "the timer gave the engine its work";
+  EXPECT_EQ(handler->Calls, 1);
+  EXPECT_TRUE(handler->BusyInside);
+  EXPECT_FALSE(handler->NestedTickRan) << "a tick inside a tick does nothing";
+  EXPECT_FALSE(EnginePump::Busy());
+
+  ShutdownEngine();
+  EXPECT_FALSE(EnginePump::Tick()) << "nothing loaded";
+  EnginePump::CountOut();
+}
+
+}  // namespace
