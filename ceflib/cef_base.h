@@ -35,6 +35,8 @@ class ICefBase {
 template <class T>
 class TInterfacePtr {
  public:
+  using element_type = T;
+
   TInterfacePtr() noexcept = default;
   TInterfacePtr(std::nullptr_t) noexcept {}
   TInterfacePtr(T* p) noexcept : FPtr(p) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "command_line_text.h"
 #include "engine_strings.h"
@@ -93,7 +94,6 @@ int CommandLine::IsReadOnly() const { return read_only_ ? 1 : 0; }
 cef_command_line_t* CommandLine::Copy() const {
   auto* copy = MakeEngineObject<CommandLine>(false);
   copy->words_ = words_;
-  copy->program_index_ = program_index_;
   copy->first_argument_ = first_argument_;
   copy->switches_ = switches_;
   return copy->record();
@@ -115,9 +115,9 @@ void CommandLine::InitFromString(const cef_string_t* command_line) {
 
 void CommandLine::Reset() {
   if (read_only_) return;
-  const std::wstring program = words_[program_index_];
+  std::wstring program = std::move(words_.front());
   Clear();
-  words_.front() = program;
+  words_.front() = std::move(program);
 }
 
 void CommandLine::GetArgv(cef_string_list_t argv) const {
@@ -134,13 +134,11 @@ cef_string_userfree_t CommandLine::GetCommandLineString() const {
   return NewUserFreeString(text);
 }
 
-cef_string_userfree_t CommandLine::GetProgram() const {
-  return NewUserFreeString(words_[program_index_]);
-}
+cef_string_userfree_t CommandLine::GetProgram() const { return NewUserFreeString(words_.front()); }
 
 void CommandLine::SetProgram(const cef_string_t* program) {
   if (read_only_ || program == nullptr) return;
-  words_[program_index_] = ToWString(program);
+  words_.front() = ToWString(program);
 }
 
 int CommandLine::HasSwitches() const { return switches_.empty() ? 0 : 1; }
@@ -183,13 +181,11 @@ void CommandLine::PrependWrapper(const cef_string_t* wrapper) {
   if (read_only_) return;
   const std::vector<std::wstring> wrapper_words = SplitCommandLine(ViewOf(wrapper));
   words_.insert(words_.begin(), wrapper_words.begin(), wrapper_words.end());
-  program_index_ += wrapper_words.size();
   first_argument_ += wrapper_words.size();
 }
 
 void CommandLine::Clear() {
   words_.assign(1, std::wstring());
-  program_index_ = 0;
   first_argument_ = 1;
   switches_.clear();
 }

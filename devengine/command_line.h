@@ -1,6 +1,7 @@
 // The engine's command line record. Words are kept in order as
-// [wrapper words..., program, switches..., arguments...]; switches are
-// `--name` or `--name=value`, and after a lone `--` every word is an argument.
+// [wrapper words..., program, switches..., arguments...], and the first word
+// is the program that runs. Switches are `--name` or `--name=value`; after a
+// lone `--` every word is an argument.
 #ifndef NIMBRA_DEVENGINE_COMMAND_LINE_H
 #define NIMBRA_DEVENGINE_COMMAND_LINE_H
 
@@ -57,7 +58,6 @@ class CommandLine final : public EngineObject<cef_command_line_t> {
 
   bool read_only_;
   std::vector<std::wstring> words_{std::wstring()};
-  std::size_t program_index_ = 0;
   std::size_t first_argument_ = 1;
   std::map<std::wstring, std::wstring, std::less<>> switches_;
 };

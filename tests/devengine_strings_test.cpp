@@ -236,8 +236,9 @@ TEST_F(DevEngineCommandLine, SeparatesSwitchesFromArguments) {
   EXPECT_EQ(SwitchValue(L"flag"), L"");
   EXPECT_EQ(SwitchValue(L"last"), L"1");
   EXPECT_EQ(Arguments(), (std::vector<std::wstring>{L"value", L"-x", L"--literal"}));
+  // A lone "--" before the arguments keeps "--literal" from reading as a switch.
   EXPECT_EQ(Argv(), (std::vector<std::wstring>{L"prog", L"--flag", L"--name=some", L"--last=1",
-                                               L"value", L"-x", L"--", L"--literal"}));
+                                               L"--", L"value", L"-x", L"--literal"}));
 }
 
 TEST_F(DevEngineCommandLine, AppendsSwitchesBeforeArgumentsAndWrappersFirst) {
