@@ -129,6 +129,8 @@ typedef struct _cef_web_plugin_unstable_callback_t cef_web_plugin_unstable_callb
 typedef struct _cef_get_geolocation_callback_t cef_get_geolocation_callback_t;
 typedef struct _cef_trace_client_t cef_trace_client_t;
 
+#include "cef_capi_utils.h"
+
 /* ---- Process start-up records ----------------------------------------- */
 
 typedef struct _cef_main_args_t {

@@ -53,6 +53,33 @@ CEF_ASSERT_ENTRIES(cef_browser_process_handler_t, 3); /* 28 bytes */
 CEF_ASSERT_ENTRIES(cef_render_process_handler_t, 13);
 CEF_ASSERT_ENTRIES(cef_command_line_t, 20);
 CEF_ASSERT_ENTRIES(cef_scheme_registrar_t, 1);
+
+CEF_ASSERT_SIZE(cef_urlparts_t, 96);
+CEF_ASSERT_OFFSET(cef_urlparts_t, query, 84);
+CEF_ASSERT_SIZE(cef_time_t, 32);
+CEF_ASSERT_OFFSET(cef_time_t, millisecond, 28);
+CEF_ASSERT_SIZE(cef_cookie_t, 152);
+CEF_ASSERT_OFFSET(cef_cookie_t, value, 12);
+CEF_ASSERT_OFFSET(cef_cookie_t, domain, 24);
+CEF_ASSERT_OFFSET(cef_cookie_t, path, 36);
+CEF_ASSERT_OFFSET(cef_cookie_t, secure, 48);
+CEF_ASSERT_OFFSET(cef_cookie_t, httponly, 49);
+CEF_ASSERT_OFFSET(cef_cookie_t, creation, 52);
+CEF_ASSERT_OFFSET(cef_cookie_t, last_access, 84);
+CEF_ASSERT_OFFSET(cef_cookie_t, has_expires, 116);
+CEF_ASSERT_OFFSET(cef_cookie_t, expires, 120);
+CEF_ASSERT_ENTRIES(cef_cookie_manager_t, 6);
+CEF_ASSERT_ENTRIES(cef_cookie_visitor_t, 1);
+CEF_ASSERT_ENTRIES(cef_menu_model_t, 49);
+CEF_ASSERT_ENTRIES(cef_task_t, 1);
+CEF_ASSERT_ENTRIES(cef_task_runner_t, 5);
+CEF_ASSERT_ENTRIES(cef_string_visitor_t, 1);
+CEF_ASSERT_ENTRIES(cef_domvisitor_t, 1);
+CEF_ASSERT_ENTRIES(cef_domevent_listener_t, 1);
+CEF_ASSERT_ENTRIES(cef_run_file_dialog_callback_t, 1);
+CEF_ASSERT_ENTRIES(cef_domdocument_t, 16);
+CEF_ASSERT_ENTRIES(cef_domnode_t, 26);
+CEF_ASSERT_ENTRIES(cef_domevent_t, 8);
 #endif
 
 #endif
