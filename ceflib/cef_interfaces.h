@@ -1,48 +1,7 @@
-// The engine interfaces the program uses: wrappers' faces (engine records the
-// program holds) and handlers' faces (program objects the engine calls).
+// The faces of the handler family: program objects the engine calls.
 #pragma once
 
-#include "cef_base.h"
-#include "cef_string.h"
-
-using TCefProcessId = cef_process_id_t;
-using TCefThreadId = cef_thread_id_t;
-
-// ---- Engine records held by the program -------------------------------------
-class ICefBrowser : public virtual ICefBase {};
-class ICefFrame : public virtual ICefBase {};
-class ICefRequest : public virtual ICefBase {};
-class ICefListValue : public virtual ICefBase {};
-class ICefProcessMessage : public virtual ICefBase {};
-class ICefv8Context : public virtual ICefBase {};
-class ICefV8Exception : public virtual ICefBase {};
-class ICefV8StackTrace : public virtual ICefBase {};
-class ICefDomNode : public virtual ICefBase {};
-class ICefSchemeRegistrar : public virtual ICefBase {};
-
-class ICefCommandLine : public virtual ICefBase {
- public:
-  virtual bool IsValid() = 0;
-  virtual bool IsReadOnly() = 0;
-  virtual TInterfacePtr<ICefCommandLine> Copy() = 0;
-  virtual void InitFromArgv(int argc, const char* const* argv) = 0;
-  virtual void InitFromString(const ustring& commandLine) = 0;
-  virtual void Reset() = 0;
-  virtual ustring GetCommandLineString() = 0;
-  virtual void GetArgv(TStringList& args) = 0;
-  virtual ustring GetProgram() = 0;
-  virtual void SetProgram(const ustring& program) = 0;
-  virtual bool HasSwitches() = 0;
-  virtual bool HasSwitch(const ustring& name) = 0;
-  virtual ustring GetSwitchValue(const ustring& name) = 0;
-  virtual void GetSwitches(cef_string_map_t switches) = 0;
-  virtual void AppendSwitch(const ustring& name) = 0;
-  virtual void AppendSwitchWithValue(const ustring& name, const ustring& value) = 0;
-  virtual bool HasArguments() = 0;
-  virtual void GetArguments(TStringList& arguments) = 0;
-  virtual void AppendArgument(const ustring& argument) = 0;
-  virtual void PrependWrapper(const ustring& wrapper) = 0;
-};
+#include "cef_forward.h"
 
 // ---- Program handlers ---------------------------------------------------------
 class ICefResourceBundleHandler : public virtual ICefBase {};

@@ -4,6 +4,8 @@
 
 #include "cef_api.h"
 #include "cef_base.h"
+#include "cef_convert.h"
+#include "cef_forward.h"
 #include "cef_handlers.h"
 #include "cef_interfaces.h"
 #include "cef_loader.h"
