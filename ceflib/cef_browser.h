@@ -4,11 +4,6 @@
 
 #include "cef_forward.h"
 
-NIMBRA_WRAPS(TCefBrowserRef, ICefBrowser, cef_browser_t)
-NIMBRA_WRAPS(TCefFrameRef, ICefFrame, cef_frame_t)
-NIMBRA_WRAPS(TCefRequestRef, ICefRequest, cef_request_t)
-NIMBRA_WRAPS(TCefSchemeRegistrarRef, ICefSchemeRegistrar, cef_scheme_registrar_t)
-
 class ICefBrowser : public virtual ICefBase {};
 class ICefFrame : public virtual ICefBase {};
 class ICefRequest : public virtual ICefBase {};

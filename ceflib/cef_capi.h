@@ -86,12 +86,26 @@ typedef int cef_path_key_t;
 typedef int cef_navigation_type_t;
 typedef int cef_xml_encoding_type_t;
 
-/* ---- Records that are still opaque to the binding --------------------- */
-/* Each becomes a full declaration when a part of the program uses it. */
+/* ---- Record names --------------------------------------------------- */
+/* Every record by name; each group header below declares its records. */
 
 typedef struct _cef_browser_t cef_browser_t;
+typedef struct _cef_browser_host_t cef_browser_host_t;
 typedef struct _cef_frame_t cef_frame_t;
 typedef struct _cef_request_t cef_request_t;
+typedef struct _cef_post_data_t cef_post_data_t;
+typedef struct _cef_post_data_element_t cef_post_data_element_t;
+typedef struct _cef_response_t cef_response_t;
+typedef struct _cef_context_menu_params_t cef_context_menu_params_t;
+typedef struct _cef_download_item_t cef_download_item_t;
+typedef struct _cef_before_download_callback_t cef_before_download_callback_t;
+typedef struct _cef_download_item_callback_t cef_download_item_callback_t;
+typedef struct _cef_auth_callback_t cef_auth_callback_t;
+typedef struct _cef_jsdialog_callback_t cef_jsdialog_callback_t;
+typedef struct _cef_quota_callback_t cef_quota_callback_t;
+typedef struct _cef_geolocation_callback_t cef_geolocation_callback_t;
+typedef struct _cef_file_dialog_callback_t cef_file_dialog_callback_t;
+typedef struct _cef_web_plugin_info_t cef_web_plugin_info_t;
 typedef struct _cef_list_value_t cef_list_value_t;
 typedef struct _cef_dictionary_value_t cef_dictionary_value_t;
 typedef struct _cef_binary_value_t cef_binary_value_t;
@@ -99,6 +113,7 @@ typedef struct _cef_process_message_t cef_process_message_t;
 typedef struct _cef_v8context_t cef_v8context_t;
 typedef struct _cef_v8exception_t cef_v8exception_t;
 typedef struct _cef_v8stack_trace_t cef_v8stack_trace_t;
+typedef struct _cef_v8stack_frame_t cef_v8stack_frame_t;
 typedef struct _cef_v8value_t cef_v8value_t;
 typedef struct _cef_v8handler_t cef_v8handler_t;
 typedef struct _cef_v8accessor_t cef_v8accessor_t;
@@ -112,9 +127,6 @@ typedef struct _cef_task_t cef_task_t;
 typedef struct _cef_task_runner_t cef_task_runner_t;
 typedef struct _cef_urlparts_t cef_urlparts_t;
 typedef struct _cef_time_t cef_time_t;
-typedef struct _cef_post_data_t cef_post_data_t;
-typedef struct _cef_post_data_element_t cef_post_data_element_t;
-typedef struct _cef_response_t cef_response_t;
 typedef struct _cef_urlrequest_t cef_urlrequest_t;
 typedef struct _cef_urlrequest_client_t cef_urlrequest_client_t;
 typedef struct _cef_stream_reader_t cef_stream_reader_t;
@@ -128,6 +140,22 @@ typedef struct _cef_web_plugin_info_visitor_t cef_web_plugin_info_visitor_t;
 typedef struct _cef_web_plugin_unstable_callback_t cef_web_plugin_unstable_callback_t;
 typedef struct _cef_get_geolocation_callback_t cef_get_geolocation_callback_t;
 typedef struct _cef_trace_client_t cef_trace_client_t;
+typedef struct _cef_life_span_handler_t cef_life_span_handler_t;
+typedef struct _cef_load_handler_t cef_load_handler_t;
+typedef struct _cef_display_handler_t cef_display_handler_t;
+typedef struct _cef_focus_handler_t cef_focus_handler_t;
+typedef struct _cef_keyboard_handler_t cef_keyboard_handler_t;
+typedef struct _cef_jsdialog_handler_t cef_jsdialog_handler_t;
+typedef struct _cef_context_menu_handler_t cef_context_menu_handler_t;
+typedef struct _cef_request_handler_t cef_request_handler_t;
+typedef struct _cef_download_handler_t cef_download_handler_t;
+typedef struct _cef_geolocation_handler_t cef_geolocation_handler_t;
+typedef struct _cef_dialog_handler_t cef_dialog_handler_t;
+typedef struct _cef_render_handler_t cef_render_handler_t;
+typedef struct _cef_menu_model_t cef_menu_model_t;
+typedef struct _cef_domdocument_t cef_domdocument_t;
+typedef struct _cef_domevent_t cef_domevent_t;
+typedef struct _cef_domevent_listener_t cef_domevent_listener_t;
 
 #include "cef_capi_utils.h"
 

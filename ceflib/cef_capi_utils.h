@@ -9,11 +9,6 @@
 extern "C" {
 #endif
 
-typedef struct _cef_browser_host_t cef_browser_host_t;
-typedef struct _cef_domdocument_t cef_domdocument_t;
-typedef struct _cef_domevent_t cef_domevent_t;
-typedef struct _cef_domevent_listener_t cef_domevent_listener_t;
-
 struct _cef_urlparts_t {
   cef_string_t spec;
   cef_string_t scheme;
@@ -80,7 +75,7 @@ typedef enum {
   MENUITEMTYPE_SUBMENU,
 } cef_menu_item_type_t;
 
-typedef struct _cef_menu_model_t {
+struct _cef_menu_model_t {
   cef_base_t base;
   int(CEF_CALLBACK* clear)(struct _cef_menu_model_t* self);
   int(CEF_CALLBACK* get_count)(struct _cef_menu_model_t* self);
@@ -148,7 +143,7 @@ typedef struct _cef_menu_model_t {
                                      int* shift_pressed, int* ctrl_pressed, int* alt_pressed);
   int(CEF_CALLBACK* get_accelerator_at)(struct _cef_menu_model_t* self, int index, int* key_code,
                                         int* shift_pressed, int* ctrl_pressed, int* alt_pressed);
-} cef_menu_model_t;
+};
 
 struct _cef_task_t {
   cef_base_t base;

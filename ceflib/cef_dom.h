@@ -3,8 +3,6 @@
 
 #include "cef_forward.h"
 
-NIMBRA_WRAPS(TCefDomNodeRef, ICefDomNode, cef_domnode_t)
-
 class ICefDomNode : public virtual ICefBase {};
 
 class TCefDomNodeRef : public TCefBaseRefT<cef_domnode_t, ICefDomNode> {

@@ -3,8 +3,6 @@
 
 #include "cef_forward.h"
 
-NIMBRA_WRAPS(TCefCommandLineRef, ICefCommandLine, cef_command_line_t)
-
 class ICefCommandLine : public virtual ICefBase {
  public:
   virtual bool IsValid() = 0;

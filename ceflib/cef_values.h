@@ -3,12 +3,6 @@
 
 #include "cef_forward.h"
 
-NIMBRA_WRAPS(TCefProcessMessageRef, ICefProcessMessage, cef_process_message_t)
-NIMBRA_WRAPS(TCefListValueRef, ICefListValue, cef_list_value_t)
-NIMBRA_WRAPS(TCefv8ContextRef, ICefv8Context, cef_v8context_t)
-NIMBRA_WRAPS(TCefV8ExceptionRef, ICefV8Exception, cef_v8exception_t)
-NIMBRA_WRAPS(TCefV8StackTraceRef, ICefV8StackTrace, cef_v8stack_trace_t)
-
 class ICefProcessMessage : public virtual ICefBase {};
 class ICefListValue : public virtual ICefBase {};
 class ICefv8Context : public virtual ICefBase {};

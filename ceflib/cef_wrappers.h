@@ -6,3 +6,4 @@
 #include "cef_dom.h"
 #include "cef_utils.h"
 #include "cef_values.h"
+#include "cef_closures.h"
