@@ -13,6 +13,14 @@ int CEF_CALLBACK OwnGetRefct(cef_base_t* self) { return CefObjectOfRecord(self)-
 
 }  // namespace
 
+int TInterfacedObject::AddRef() noexcept { return ++FRefCount; }
+
+int TInterfacedObject::Release() noexcept {
+  const int count = --FRefCount;
+  if (count == 0) delete this;
+  return count;
+}
+
 void* CefRecordOf(ICefBase* intf) { return intf ? intf->Wrap() : nullptr; }
 
 TCefBaseOwn* CefObjectOfRecord(const void* record) {
@@ -36,14 +44,6 @@ TCefBaseOwn::TCefBaseOwn(size_t recordSize) {
 
 TCefBaseOwn::~TCefBaseOwn() { std::free(static_cast<char*>(FData) - sizeof(void*)); }
 
-int TCefBaseOwn::AddRef() noexcept { return ++FRefCount; }
-
-int TCefBaseOwn::Release() noexcept {
-  const int count = --FRefCount;
-  if (count == 0) delete this;
-  return count;
-}
-
 void* TCefBaseOwn::Wrap() {
   AddRef();
   return FData;
@@ -54,14 +54,6 @@ TCefBaseRef::TCefBaseRef(void* data) : FData(data) {}
 TCefBaseRef::~TCefBaseRef() {
   auto* header = static_cast<cef_base_t*>(FData);
   if (header->release) header->release(header);
-}
-
-int TCefBaseRef::AddRef() noexcept { return ++FRefCount; }
-
-int TCefBaseRef::Release() noexcept {
-  const int count = --FRefCount;
-  if (count == 0) delete this;
-  return count;
 }
 
 void* TCefBaseRef::Wrap() {

@@ -79,6 +79,25 @@ void* CefRecordOf(const TInterfacePtr<T>& intf) {
   return CefRecordOf(static_cast<ICefBase*>(intf.get()));
 }
 
+// The platform's reference-counted object: an interlocked count that starts at
+// 0 and destroys the object when its last reference goes.
+class TInterfacedObject : public virtual ICefBase {
+ public:
+  TInterfacedObject(const TInterfacedObject&) = delete;
+  TInterfacedObject& operator=(const TInterfacedObject&) = delete;
+
+  int AddRef() noexcept override;
+  int Release() noexcept override;
+  int RefCount() const noexcept { return FRefCount.load(); }
+
+ protected:
+  TInterfacedObject() = default;
+  ~TInterfacedObject() override = default;
+
+ private:
+  std::atomic<int> FRefCount{0};
+};
+
 class TCefBaseOwn;
 // The program object in front of a record made by TCefBaseOwn.
 TCefBaseOwn* CefObjectOfRecord(const void* record);
@@ -86,15 +105,9 @@ TCefBaseOwn* CefObjectOfRecord(const void* record);
 // Program objects handed to the engine. The constructor is CreateData: it
 // allocates the zero-filled record block (owner address, then the record) and
 // sets the header; derived classes then store their own entries.
-class TCefBaseOwn : public virtual ICefBase {
+class TCefBaseOwn : public TInterfacedObject {
  public:
-  TCefBaseOwn(const TCefBaseOwn&) = delete;
-  TCefBaseOwn& operator=(const TCefBaseOwn&) = delete;
-
-  int AddRef() noexcept override;
-  int Release() noexcept override;
   void* Wrap() override;
-  int RefCount() const noexcept { return FRefCount.load(); }
 
  protected:
   explicit TCefBaseOwn(size_t recordSize);
@@ -106,9 +119,6 @@ class TCefBaseOwn : public virtual ICefBase {
   }
 
   void* FData;
-
- private:
-  std::atomic<int> FRefCount{0};
 };
 
 // The object behind a record, as its own class. Entry trampolines use it.
@@ -119,13 +129,8 @@ T* CefOwner(const void* record) {
 
 // Wrappers of engine records. The constructor adopts the one reference the
 // engine handed over; the destructor releases it.
-class TCefBaseRef : public virtual ICefBase {
+class TCefBaseRef : public TInterfacedObject {
  public:
-  TCefBaseRef(const TCefBaseRef&) = delete;
-  TCefBaseRef& operator=(const TCefBaseRef&) = delete;
-
-  int AddRef() noexcept override;
-  int Release() noexcept override;
   void* Wrap() override;
 
  protected:
@@ -138,9 +143,6 @@ class TCefBaseRef : public virtual ICefBase {
   }
 
   void* FData;
-
- private:
-  std::atomic<int> FRefCount{0};
 };
 
 // A new program object, held from the start: count 1 while the result lives.
