@@ -8,32 +8,31 @@
 #include <system_error>
 #include <type_traits>
 
+#include "cookie_manager.h"
 #include "engine_settings.h"
 #include "engine_strings.h"
+#include "engine_threads.h"
 #include "exports.h"
 #include "heap_records.h"
 #include "record_ref.h"
 #include "trace.h"
-#include "ui_work_queue.h"
 
 namespace devengine {
 namespace {
 
 // Grows when the development engine's behaviour changes.
-constexpr int kRevision = 1;
+constexpr int kRevision = 2;
 
 enum class Stage { kNotStarted, kRunning, kShutDown };
 
 struct Engine {
   std::atomic<Stage> stage{Stage::kNotStarted};
-  std::atomic<DWORD> ui_thread{0};
   std::atomic<bool> quit_requested{false};
   std::optional<OwnedSettings> settings;
   RecordRef<cef_app_t> app;
   RecordRef<cef_resource_bundle_handler_t> resource_bundle;
   RecordRef<cef_browser_process_handler_t> browser_process;
   RecordRef<cef_render_process_handler_t> render_process;
-  UiWorkQueue ui_work;
 };
 
 Engine& TheEngine() { return Immortal<Engine>(); }
@@ -65,8 +64,9 @@ bool IsRunning() { return TheEngine().stage == Stage::kRunning; }
 // Waits for posted work, window messages or a quit request; answers false
 // once the loop is to end.
 bool WaitAndDispatch(Engine& engine) {
-  const HANDLE wake = engine.ui_work.wake_event();
-  MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  const HANDLE wake = UiWork().wake_event();
+  MsgWaitForMultipleObjectsEx(1, &wake, UiWork().MillisecondsUntilDue(), QS_ALLINPUT,
+                              MWMO_INPUTAVAILABLE);
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) return false;
@@ -83,6 +83,9 @@ using namespace devengine;
 
 DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t* settings,
                                     cef_app_t* application) {
+  // The app comes with a reference for the engine: kept until shut-down, or
+  // given back at once when initialising is refused.
+  RecordRef<cef_app_t> app = RecordRef<cef_app_t>::Adopt(application);
   Engine& engine = TheEngine();
   Stage not_started = Stage::kNotStarted;
   if (settings == nullptr || settings->size < sizeof(cef_settings_t) ||
@@ -95,8 +98,8 @@ DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t
   }
   TraceSettings(*settings);
   engine.settings.emplace(*settings);
-  engine.ui_thread = GetCurrentThreadId();
-  engine.app = RecordRef<cef_app_t>::Retain(application);
+  BindUiThread(GetCurrentThreadId());
+  engine.app = std::move(app);
   engine.resource_bundle = AskApp(application, &cef_app_t::get_resource_bundle_handler);
   engine.browser_process = AskApp(application, &cef_app_t::get_browser_process_handler);
   engine.render_process = AskApp(application, &cef_app_t::get_render_process_handler);
@@ -106,7 +109,8 @@ DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t
       .AddSetOrNull("render_process", static_cast<bool>(engine.render_process))
       .Write();
   CreateCacheDirectory(engine.settings->get().cache_path);
-  if (engine.browser_process) engine.ui_work.Post(&ReportContextInitialized);
+  SetGlobalCookieStorage(ViewOf(&engine.settings->get().cache_path));
+  if (engine.browser_process) PostWork(TID_UI, &ReportContextInitialized);
   return 1;
 }
 
@@ -114,7 +118,7 @@ DEVENGINE_EXPORT void cef_shutdown(void) {
   Engine& engine = TheEngine();
   Stage running = Stage::kRunning;
   if (!engine.stage.compare_exchange_strong(running, Stage::kShutDown)) return;
-  engine.ui_work.Drop();
+  StopEngineThreads();
   int released = 0;
   released += engine.resource_bundle.Reset();
   released += engine.browser_process.Reset();
@@ -125,14 +129,14 @@ DEVENGINE_EXPORT void cef_shutdown(void) {
 }
 
 DEVENGINE_EXPORT void cef_do_message_loop_work(void) {
-  if (IsRunning()) TheEngine().ui_work.RunPending();
+  if (IsRunning()) UiWork().RunPending();
 }
 
 DEVENGINE_EXPORT void cef_run_message_loop(void) {
   Engine& engine = TheEngine();
   engine.quit_requested = false;
   while (IsRunning()) {
-    engine.ui_work.RunPending();
+    UiWork().RunPending();
     if (engine.quit_requested || !WaitAndDispatch(engine)) break;
   }
 }
@@ -140,15 +144,7 @@ DEVENGINE_EXPORT void cef_run_message_loop(void) {
 DEVENGINE_EXPORT void cef_quit_message_loop(void) {
   Engine& engine = TheEngine();
   engine.quit_requested = true;
-  engine.ui_work.Wake();
-}
-
-DEVENGINE_EXPORT int cef_currently_on(cef_thread_id_t thread_id) {
-  const Engine& engine = TheEngine();
-  return thread_id == TID_UI && engine.stage == Stage::kRunning &&
-                 engine.ui_thread == GetCurrentThreadId()
-             ? 1
-             : 0;
+  UiWork().Wake();
 }
 
 DEVENGINE_EXPORT int cef_build_revision(void) { return kRevision; }

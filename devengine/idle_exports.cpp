@@ -27,6 +27,14 @@ Result Nothing() {
 #define DEVENGINE_ELSEWHERE_cef_currently_on DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_command_line_create DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_command_line_get_global DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_post_task DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_post_delayed_task DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_task_runner_get_for_current_thread DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_task_runner_get_for_thread DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_parse_url DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_create_url DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_cookie_manager_get_global_manager DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_cookie_manager_create_manager DEVENGINE_ELSEWHERE
 
 // A library built to lack one export, for proving that the program refuses
 // such a library.

@@ -32,8 +32,8 @@ RecordRef<cef_render_process_handler_t> AskRenderProcessHandler(cef_app_t* app) 
 // Every reference taken here is given back when this returns. A renderer
 // has no channel to serve yet, so it ends as soon as it starts; so does a
 // sub-process of a type the engine does not know.
-void RunSubprocess(std::wstring_view type, cef_app_t* application, CommandLine& command_line) {
-  const RecordRef<cef_app_t> app = RecordRef<cef_app_t>::Retain(application);
+void RunSubprocess(std::wstring_view type, const RecordRef<cef_app_t>& app,
+                   CommandLine& command_line) {
   LetAppAdjust(app.get(), type, command_line);
   RecordRef<cef_render_process_handler_t> render_process;
   if (type == kRendererType) render_process = AskRenderProcessHandler(app.get());
@@ -46,14 +46,17 @@ void RunSubprocess(std::wstring_view type, cef_app_t* application, CommandLine& 
 using namespace devengine;
 
 DEVENGINE_EXPORT int cef_execute_process(const cef_main_args_t*, cef_app_t* application) {
+  // The caller hands the app over with a reference for the engine; it is given
+  // back when this returns.
+  const RecordRef<cef_app_t> app = RecordRef<cef_app_t>::Adopt(application);
   CommandLine& command_line = CommandLine::Global();
   const std::wstring type = command_line.SwitchValueOf(kTypeSwitch);
   if (type.empty()) {
-    LetAppAdjust(application, L"", command_line);
+    LetAppAdjust(app.get(), L"", command_line);
     TraceLine("execute_process").Add("type", "browser").Add("result", kBrowserProcess).Write();
     return kBrowserProcess;
   }
-  RunSubprocess(type, application, command_line);
+  RunSubprocess(type, app, command_line);
   TraceLine("execute_process")
       .Add("type", Utf16ToUtf8(type))
       .Add("result", kSubprocessEnded)
