@@ -158,6 +158,9 @@ typedef struct _cef_domevent_t cef_domevent_t;
 typedef struct _cef_domevent_listener_t cef_domevent_listener_t;
 
 #include "cef_capi_utils.h"
+#include "cef_capi_values.h"
+#include "cef_capi_browser.h"
+#include "cef_capi_handlers.h"
 
 /* ---- Process start-up records ----------------------------------------- */
 

@@ -80,6 +80,65 @@ CEF_ASSERT_ENTRIES(cef_run_file_dialog_callback_t, 1);
 CEF_ASSERT_ENTRIES(cef_domdocument_t, 16);
 CEF_ASSERT_ENTRIES(cef_domnode_t, 26);
 CEF_ASSERT_ENTRIES(cef_domevent_t, 8);
+
+/* Values, process messages and script values. */
+CEF_ASSERT_ENTRIES(cef_binary_value_t, 5);
+CEF_ASSERT_ENTRIES(cef_list_value_t, 24);
+CEF_ASSERT_ENTRIES(cef_dictionary_value_t, 25);
+CEF_ASSERT_ENTRIES(cef_process_message_t, 5);
+CEF_ASSERT_ENTRIES(cef_v8context_t, 9);
+CEF_ASSERT_ENTRIES(cef_v8exception_t, 8);
+CEF_ASSERT_ENTRIES(cef_v8stack_trace_t, 3);
+CEF_ASSERT_ENTRIES(cef_v8stack_frame_t, 8);
+CEF_ASSERT_ENTRIES(cef_v8handler_t, 1);
+CEF_ASSERT_ENTRIES(cef_v8accessor_t, 2);
+CEF_ASSERT_ENTRIES(cef_v8value_t, 44);
+CEF_ASSERT_OFFSET(cef_v8value_t, get_date_value, 16 + 4 * 17);
+CEF_ASSERT_OFFSET(cef_v8value_t, execute_function_with_context, 16 + 4 * 43);
+
+/* Browsers, hosts, frames, requests and the records handed to browser handlers. */
+CEF_ASSERT_ENTRIES(cef_browser_t, 21);
+CEF_ASSERT_ENTRIES(cef_browser_host_t, 28);
+CEF_ASSERT_ENTRIES(cef_frame_t, 24);
+CEF_ASSERT_ENTRIES(cef_request_t, 14);
+CEF_ASSERT_ENTRIES(cef_post_data_t, 6);
+CEF_ASSERT_ENTRIES(cef_post_data_element_t, 8);
+CEF_ASSERT_ENTRIES(cef_context_menu_params_t, 16);
+CEF_ASSERT_ENTRIES(cef_download_item_t, 16);
+CEF_ASSERT_ENTRIES(cef_before_download_callback_t, 1);
+CEF_ASSERT_ENTRIES(cef_download_item_callback_t, 1);
+CEF_ASSERT_ENTRIES(cef_auth_callback_t, 2);
+CEF_ASSERT_ENTRIES(cef_jsdialog_callback_t, 1);
+CEF_ASSERT_ENTRIES(cef_quota_callback_t, 2);
+CEF_ASSERT_ENTRIES(cef_geolocation_callback_t, 1);
+CEF_ASSERT_ENTRIES(cef_file_dialog_callback_t, 2);
+CEF_ASSERT_ENTRIES(cef_web_plugin_info_t, 4);
+CEF_ASSERT_SIZE(cef_mouse_event_t, 12);
+CEF_ASSERT_SIZE(cef_file_dialog_mode_t, 4);
+
+/* A browser's client and its per-kind handlers. */
+CEF_ASSERT_ENTRIES(cef_client_t, 13);
+CEF_ASSERT_OFFSET(cef_client_t, get_load_handler, 16 + 4 * 9);
+CEF_ASSERT_OFFSET(cef_client_t, get_render_handler, 16 + 4 * 10);
+CEF_ASSERT_ENTRIES(cef_life_span_handler_t, 5);
+CEF_ASSERT_OFFSET(cef_life_span_handler_t, run_modal, 16 + 4 * 2);
+CEF_ASSERT_OFFSET(cef_life_span_handler_t, on_before_close, 16 + 4 * 4);
+CEF_ASSERT_ENTRIES(cef_load_handler_t, 5);
+CEF_ASSERT_ENTRIES(cef_display_handler_t, 6);
+CEF_ASSERT_ENTRIES(cef_focus_handler_t, 3);
+CEF_ASSERT_ENTRIES(cef_keyboard_handler_t, 2);
+CEF_ASSERT_ENTRIES(cef_jsdialog_handler_t, 3);
+CEF_ASSERT_ENTRIES(cef_context_menu_handler_t, 3);
+CEF_ASSERT_ENTRIES(cef_request_handler_t, 8);
+CEF_ASSERT_ENTRIES(cef_download_handler_t, 2);
+CEF_ASSERT_ENTRIES(cef_geolocation_handler_t, 2);
+CEF_ASSERT_ENTRIES(cef_dialog_handler_t, 1);
+CEF_ASSERT_ENTRIES(cef_render_handler_t, 7);
+CEF_ASSERT_SIZE(cef_rect_t, 16);
+CEF_ASSERT_SIZE(cef_key_event_t, 28);
+CEF_ASSERT_OFFSET(cef_key_event_t, character, 20);
+CEF_ASSERT_OFFSET(cef_key_event_t, focus_on_editable_field, 24);
+CEF_ASSERT_SIZE(cef_popup_features_t, 68);
 #endif
 
 #endif

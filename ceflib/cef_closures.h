@@ -15,8 +15,8 @@ using TCefDomEventListenerProc = std::function<void(const TInterfacePtr<ICefDomE
 // false. Answers whether to go on visiting.
 using TCefCookieVisitorProc = std::function<bool(
     const ustring& name, const ustring& value, const ustring& domain, const ustring& path,
-    bool secure, bool httponly, bool hasExpires, double creation, double lastAccess,
-    double expires, int count, int total, bool& deleteCookie)>;
+    bool secure, bool httponly, bool hasExpires, double creation, double lastAccess, double expires,
+    int count, int total, bool& deleteCookie)>;
 using TCefRunFileDialogCallbackProc = std::function<void(
     const TInterfacePtr<ICefBrowserHost>& browserHost, const TStringList& filePaths)>;
 
@@ -66,10 +66,9 @@ class TCefCookieVisitorOwn : public TCefBaseOwn, public ICefCookieVisitor {
  public:
   TCefCookieVisitorOwn();
   // Answers true: go on visiting.
-  bool Visit(const ustring& name, const ustring& value, const ustring& domain,
-             const ustring& path, bool secure, bool httponly, bool hasExpires, double creation,
-             double lastAccess, double expires, int count, int total,
-             bool& deleteCookie) override;
+  bool Visit(const ustring& name, const ustring& value, const ustring& domain, const ustring& path,
+             bool secure, bool httponly, bool hasExpires, double creation, double lastAccess,
+             double expires, int count, int total, bool& deleteCookie) override;
 };
 class TCefRunFileDialogCallbackOwn : public TCefBaseOwn, public ICefRunFileDialogCallback {
  public:
@@ -107,10 +106,9 @@ class TCefFastDomEventListener : public TCefDomEventListenerOwn {
 class TCefFastCookieVisitor : public TCefCookieVisitorOwn {
  public:
   explicit TCefFastCookieVisitor(TCefCookieVisitorProc visitor);
-  bool Visit(const ustring& name, const ustring& value, const ustring& domain,
-             const ustring& path, bool secure, bool httponly, bool hasExpires, double creation,
-             double lastAccess, double expires, int count, int total,
-             bool& deleteCookie) override;
+  bool Visit(const ustring& name, const ustring& value, const ustring& domain, const ustring& path,
+             bool secure, bool httponly, bool hasExpires, double creation, double lastAccess,
+             double expires, int count, int total, bool& deleteCookie) override;
 
  private:
   TCefCookieVisitorProc FVisitor;

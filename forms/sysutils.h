@@ -25,6 +25,13 @@ class Exception : public std::exception {
   void* FAddress;
 };
 
+// A value that cannot be converted, such as a time that is no calendar date.
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+  const wchar_t* ClassName() const noexcept override { return L"EConvertError"; }
+};
+
 // An operating-system error built from an error code.
 class EOSError : public Exception {
  public:
