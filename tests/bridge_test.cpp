@@ -4,9 +4,7 @@
 
 #include <stdexcept>
 
-#include "cef_handlers.h"
-#include "cef_string.h"
-#include "cef_wrappers.h"
+#include "ceflib.h"
 #include "engine_fixture.h"
 
 namespace {
@@ -159,12 +157,73 @@ TEST(OwnershipTest, RecordLeadsBackToItsObjectForEveryHandlerClass) {
       CefNew<TCefAppOwn>(),
       CefNew<TCefBrowserProcessHandlerOwn>(),
       CefNew<TCefRenderProcessHandlerOwn>(),
+      CefNew<TCefClientOwn>(),
+      CefNew<TCefLifeSpanHandlerOwn>(),
+      CefNew<TCefLoadHandlerOwn>(),
+      CefNew<TCefDisplayHandlerOwn>(),
+      CefNew<TCefFocusHandlerOwn>(),
+      CefNew<TCefKeyboardHandlerOwn>(),
+      CefNew<TCefJsDialogHandlerOwn>(),
+      CefNew<TCefContextMenuHandlerOwn>(),
+      CefNew<TCefRequestHandlerOwn>(),
+      CefNew<TCefDownloadHandlerOwn>(),
+      CefNew<TCefGeolocationHandlerOwn>(),
+      CefNew<TCefDialogHandlerOwn>(),
+      CefNew<TCefRenderHandlerOwn>(),
+      CefNew<TCefv8HandlerOwn>(),
+      CefNew<TCefV8AccessorOwn>(),
+      CefNew<TCefStringVisitorOwn>(),
+      CefNew<TCefDomVisitorOwn>(),
+      CefNew<TCefDomEventListenerOwn>(),
+      CefNew<TCefCookieVisitorOwn>(),
+      CefNew<TCefRunFileDialogCallbackOwn>(),
   };
   for (const auto& handler : handlers) {
     void* record = CefRecordOf(handler);
     EXPECT_EQ(dynamic_cast<ICefBase*>(CefObjectOfRecord(record)), handler.get());
     static_cast<cef_base_t*>(record)->release(static_cast<cef_base_t*>(record));
   }
+}
+
+TEST(OwnershipTest, UnWrapOfNullGivesANullInterfaceForEveryWrapperClass) {
+  using TUnWrap = bool (*)();
+  const TUnWrap nullUnWraps[] = {
+      [] { return TCefBrowserRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefBrowserHostRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefFrameRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefRequestRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefPostDataRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefPostDataElementRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefProcessMessageRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefListValueRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDictionaryValueRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefBinaryValueRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefv8ValueRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefv8ContextRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefV8ExceptionRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefV8StackTraceRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefV8StackFrameRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefv8HandlerRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDomDocumentRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDomNodeRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDomEventRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefCookieManagerRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefContextMenuParamsRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefMenuModelRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDownLoadItemRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefBeforeDownloadCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefDownloadItemCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefAuthCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefJsDialogCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefQuotaCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefGeolocationCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefFileDialogCallbackRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefWebPluginInfoRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefCommandLineRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefSchemeRegistrarRef::UnWrap(nullptr) == nullptr; },
+      [] { return TCefTaskRunnerRef::UnWrap(nullptr) == nullptr; },
+  };
+  for (const TUnWrap unwrapsToNull : nullUnWraps) EXPECT_TRUE(unwrapsToNull());
 }
 
 TEST(OwnershipTest, CallbacksAnswerTheEntrysDefaultWhenTheHandlerRaises) {
