@@ -11,6 +11,12 @@ namespace {
 
 HMODULE LoadedLibrary = nullptr;
 bool Initialised = false;
+// A library that failed the export check stays loaded but is never used: a
+// later load raises the same error instead of answering true over a table
+// with holes in it.
+bool Rejected = false;
+
+const wchar_t kInvalidVersion[] = L"Invalid CEF Library version";
 HINSTANCE ProcessInstance = nullptr;
 
 // Masks every floating-point exception of the calling thread: faults in the
@@ -35,7 +41,10 @@ bool LoadEngineLibrary(const ustring& cachePath, const ustring& userAgent,
                        bool commandLineArgsDisabled, bool packLoadingDisabled,
                        int remoteDebuggingPort, bool releaseDcheckEnabled,
                        int uncaughtExceptionStackSize, int contextSafetyImplementation) {
-  if (LoadedLibrary) return true;
+  if (LoadedLibrary) {
+    if (Rejected) throw ECefException(kInvalidVersion);
+    return true;
+  }
 
   MaskFloatingPointExceptions();
 
@@ -43,7 +52,10 @@ bool LoadEngineLibrary(const ustring& cachePath, const ustring& userAgent,
   if (!library) RaiseLastOSError();
   LoadedLibrary = library;
 
-  if (ResolveEntryPoints(library, CefApi) != 0) throw ECefException(L"Invalid CEF Library version");
+  if (ResolveEntryPoints(library, CefApi) != 0) {
+    Rejected = true;
+    throw ECefException(kInvalidVersion);
+  }
 
   cef_settings_t settings{};
   settings.size = sizeof settings;
@@ -76,13 +88,14 @@ bool LoadEngineLibrary(const ustring& cachePath, const ustring& userAgent,
   if (CefApi.cef_execute_process(mainArgs, static_cast<cef_app_t*>(CefRecordOf(app))) >= 0)
     return false;
 
-  CefApi.cef_initialize(mainArgs, &settings, static_cast<cef_app_t*>(CefRecordOf(app)));
+  // An engine that refuses to start must not be taken for a running one.
+  if (!CefApi.cef_initialize(mainArgs, &settings, static_cast<cef_app_t*>(CefRecordOf(app))))
+    throw ECefException(L"The engine could not be initialised");
   Initialised = true;
   return true;
 }
 
 bool LoadEngine() {
-  if (LoadedLibrary) return true;
   const TEngineSettings& s = EngineSettings;
   return LoadEngineLibrary(
       s.CachePath, s.UserAgent, s.ProductVersion, s.Locale, s.LogFile, s.BrowserSubprocessPath,
@@ -96,6 +109,7 @@ void ShutdownEngine() {
   if (Initialised && CefApi.cef_shutdown) CefApi.cef_shutdown();
   FreeLibrary(LoadedLibrary);
   LoadedLibrary = nullptr;
+  Rejected = false;
   CefApi = TCefEntryPoints{};
 }
 

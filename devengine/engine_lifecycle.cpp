@@ -15,6 +15,7 @@
 #include "exports.h"
 #include "heap_records.h"
 #include "record_ref.h"
+#include "test_hooks.h"
 #include "trace.h"
 
 namespace devengine {
@@ -88,7 +89,7 @@ DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t
   RecordRef<cef_app_t> app = RecordRef<cef_app_t>::Adopt(application);
   Engine& engine = TheEngine();
   Stage not_started = Stage::kNotStarted;
-  if (settings == nullptr || settings->size < sizeof(cef_settings_t) ||
+  if (settings == nullptr || settings->size < sizeof(cef_settings_t) || InitializeRefusedByTest() ||
       !engine.stage.compare_exchange_strong(not_started, Stage::kRunning)) {
     TraceLine("initialize")
         .Word("refused")

@@ -74,6 +74,19 @@ TEST_F(LoaderTest, LibraryLackingOneExportIsRejectedAndStaysLoaded) {
   EXPECT_NE(EngineLoaded(), nullptr);
   EXPECT_FALSE(EngineInitialised());
   EXPECT_TRUE(Events("initialize").empty());
+  EXPECT_THROW(LoadEngine(), ECefException) << "never taken for a usable engine later";
+}
+
+TEST_F(LoaderTest, AnEngineThatRefusesToStartIsAnError) {
+  SetEnvironmentVariableW(L"NIMBRA_ENGINE_REFUSE_INITIALIZE", L"1");
+  EXPECT_THROW(LoadEngine(), ECefException);
+  SetEnvironmentVariableW(L"NIMBRA_ENGINE_REFUSE_INITIALIZE", nullptr);
+  EXPECT_FALSE(EngineInitialised());
+  const auto init = Events("initialize");
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_NE(init[0].find(" initialize refused "), std::string::npos);
+  ShutdownEngine();
+  EXPECT_TRUE(Events("shutdown").empty()) << "nothing was started, so nothing is shut down";
 }
 
 TEST_F(LoaderTest, MissingLibraryRaisesTheSystemError) {
