@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_engine.h"
 #include "cef_api.h"
 #include "cef_handlers.h"
 #include "cef_wrappers.h"
@@ -46,15 +47,7 @@ void Report(const char* what, double bridge, double plain) {
 }  // namespace
 
 int main() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  folder = folder.substr(0, folder.find_last_of(L"\\/"));
-  HMODULE library = LoadLibraryW((folder + L"\\libcef.dll").c_str());
-  if (!library || ResolveEntryPoints(library, CefApi) != 0) {
-    std::fprintf(stderr, "libcef.dll not found beside the benchmark\n");
-    return 1;
-  }
+  if (!BindEngineBesideBenchmark()) return 1;
 
   const TInterfacePtr<ICefRenderProcessHandler> handler = CefNew<TSinkHandler>();
   auto* record = static_cast<cef_render_process_handler_t*>(CefRecordOf(handler));

@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "bench_engine.h"
 #include "cef_api.h"
 #include "cef_string.h"
 #include "cef_utils.h"
@@ -37,15 +38,7 @@ void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
 int main() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  folder = folder.substr(0, folder.find_last_of(L"\\/"));
-  HMODULE library = LoadLibraryW((folder + L"\\libcef.dll").c_str());
-  if (!library || ResolveEntryPoints(library, CefApi) != 0) {
-    std::fprintf(stderr, "libcef.dll not found beside the benchmark\n");
-    return 1;
-  }
+  if (!BindEngineBesideBenchmark()) return 1;
   {
     TUrlParts probe;
     if (!ParseUrlParts(kAddress, probe)) {
