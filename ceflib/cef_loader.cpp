@@ -142,30 +142,42 @@ TInterfacePtr<ICefRenderProcessHandler> TInternalApp::GetRenderProcessHandler() 
 namespace EnginePump {
 namespace {
 std::atomic<int> LiveHandlers{0};
-UINT_PTR Timer = 0;
+// A thread timer can only be killed on the thread that made it, the main
+// thread; the engine may drop the last client on a thread of its own, and
+// then the timer's next tick kills it.
+std::atomic<UINT_PTR> Timer{0};
+DWORD TimerThread = 0;
 bool IsBusy = false;
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) { Tick(); }
+
+void KillTimerHere() {
+  if (const UINT_PTR timer = Timer.exchange(0)) KillTimer(nullptr, timer);
+}
 }  // namespace
 
 void CountIn() {
-  if (LiveHandlers.load() == 0) Timer = SetTimer(nullptr, 0, 10, TimerProc);
+  if (LiveHandlers.load() == 0 && Timer.load() == 0) {
+    Timer = SetTimer(nullptr, 0, 10, TimerProc);
+    TimerThread = GetCurrentThreadId();
+  }
   ++LiveHandlers;
 }
 
 void CountOut() {
-  if (--LiveHandlers == 0 && Timer) {
-    KillTimer(nullptr, Timer);
-    Timer = 0;
-  }
+  if (--LiveHandlers == 0 && GetCurrentThreadId() == TimerThread) KillTimerHere();
 }
 
 int Count() { return LiveHandlers.load(); }
-UINT_PTR TimerId() { return Timer; }
+UINT_PTR TimerId() { return Timer.load(); }
 bool Busy() { return IsBusy; }
 
 bool Tick() {
-  if (IsBusy || LiveHandlers.load() <= 0) return false;
+  if (LiveHandlers.load() <= 0) {
+    KillTimerHere();
+    return false;
+  }
+  if (IsBusy) return false;
   IsBusy = true;
   struct TClearBusy {
     ~TClearBusy() { IsBusy = false; }

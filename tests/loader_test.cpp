@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 #include "cef_api.h"
 #include "cef_loader.h"
@@ -150,6 +151,16 @@ TEST_F(LoaderTest, PumpTimerExistsExactlyWhileHandlersAreCountedIn) {
   EnginePump::CountOut();
   EXPECT_EQ(EnginePump::TimerId(), 0u);
   EXPECT_FALSE(KillTimer(nullptr, timer)) << "the timer was killed";
+
+  // The engine may let its last client go on a thread of its own: the timer
+  // goes at its next tick on the main thread.
+  EnginePump::CountIn();
+  const UINT_PTR second = EnginePump::TimerId();
+  std::thread([] { EnginePump::CountOut(); }).join();
+  EXPECT_EQ(EnginePump::TimerId(), second);
+  EXPECT_FALSE(EnginePump::Tick());
+  EXPECT_EQ(EnginePump::TimerId(), 0u);
+  EXPECT_FALSE(KillTimer(nullptr, second));
 }
 
 TEST_F(LoaderTest, TimerDrivesTheEngineAndNeverReenters) {
