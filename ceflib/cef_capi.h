@@ -161,6 +161,7 @@ typedef struct _cef_domevent_listener_t cef_domevent_listener_t;
 #include "cef_capi_values.h"
 #include "cef_capi_browser.h"
 #include "cef_capi_handlers.h"
+#include "cef_capi_control.h"
 
 /* ---- Process start-up records ----------------------------------------- */
 
