@@ -188,6 +188,26 @@ int CookieManager::SetCookie(const cef_string_t* url, const cef_cookie_t* cookie
   return Update([&made, now](CookieJar& jar) { return jar.Set(std::move(*made), now); }) ? 1 : 0;
 }
 
+std::vector<Cookie> CookieManager::CookiesFor(std::wstring_view url) {
+  const std::optional<CookieUrl> target = CookieUrlOf(url, Schemes());
+  std::vector<Cookie> cookies;
+  if (!target) return cookies;
+  Update([&](const CookieJar& jar) {
+    cookies = jar.SeenBy(*target, true, NowTicks());
+    return false;
+  });
+  return cookies;
+}
+
+bool CookieManager::SetFromResponse(std::wstring_view url, const CookieRequest& request) {
+  const std::optional<CookieUrl> target = CookieUrlOf(url, Schemes());
+  if (!target) return false;
+  const Ticks now = NowTicks();
+  std::optional<Cookie> made = MakeCookie(*target, request, now);
+  if (!made) return false;
+  return Update([&made, now](CookieJar& jar) { return jar.Set(std::move(*made), now); });
+}
+
 int CookieManager::DeleteCookies(const cef_string_t* url, const cef_string_t* cookie_name) {
   const std::wstring name = ToWString(cookie_name);
   std::optional<CookieUrl> target;

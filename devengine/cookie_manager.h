@@ -32,6 +32,11 @@ class CookieManager final : public EngineObject<cef_cookie_manager_t> {
   // keeping the cookies where they were, when the folder cannot be used.
   bool MoveStorage(std::wstring folder);
 
+  // For the engine's own loads: the cookies a request to `url` carries,
+  // httponly ones included, and a cookie that a response from `url` sets.
+  std::vector<Cookie> CookiesFor(std::wstring_view url);
+  bool SetFromResponse(std::wstring_view url, const CookieRequest& request);
+
  private:
   using Selection = std::function<std::vector<Cookie>(const CookieJar&)>;
 

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <type_traits>
 
+#include "browser/browser_list.h"
 #include "cookie_manager.h"
 #include "engine_settings.h"
 #include "engine_strings.h"
@@ -111,6 +112,7 @@ DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t
       .Write();
   CreateCacheDirectory(engine.settings->get().cache_path);
   SetGlobalCookieStorage(ViewOf(&engine.settings->get().cache_path));
+  browser::StartBrowsing(engine.settings->get());
   if (engine.browser_process) PostWork(TID_UI, &ReportContextInitialized);
   return 1;
 }
@@ -119,6 +121,7 @@ DEVENGINE_EXPORT void cef_shutdown(void) {
   Engine& engine = TheEngine();
   Stage running = Stage::kRunning;
   if (!engine.stage.compare_exchange_strong(running, Stage::kShutDown)) return;
+  browser::StopBrowsing();
   StopEngineThreads();
   int released = 0;
   released += engine.resource_bundle.Reset();

@@ -35,6 +35,9 @@ Result Nothing() {
 #define DEVENGINE_ELSEWHERE_cef_create_url DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_cookie_manager_get_global_manager DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_cookie_manager_create_manager DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_browser_host_create_browser DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_browser_host_create_browser_sync DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_request_create DEVENGINE_ELSEWHERE
 
 // A library built to lack one export, for proving that the program refuses
 // such a library.

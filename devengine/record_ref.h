@@ -43,6 +43,9 @@ class RecordRef {
   Record* get() const { return record_; }
   explicit operator bool() const { return record_ != nullptr; }
 
+  // Hands the reference on to whoever takes the record next.
+  Record* Detach() { return std::exchange(record_, nullptr); }
+
   // Gives the reference back; answers whether there was one.
   bool Reset() {
     cef_base_t* base = BaseOf(std::exchange(record_, nullptr));

@@ -1,5 +1,7 @@
 // cef_execute_process: tells the browser process from a sub-process by the
 // `--type` switch, and runs a sub-process to its end.
+#include <charconv>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,6 +9,8 @@
 #include "engine_strings.h"
 #include "exports.h"
 #include "record_ref.h"
+#include "renderer/protocol.h"
+#include "renderer/renderer_main.h"
 #include "trace.h"
 #include "utf.h"
 
@@ -29,14 +33,32 @@ RecordRef<cef_render_process_handler_t> AskRenderProcessHandler(cef_app_t* app) 
   return RecordRef<cef_render_process_handler_t>::Adopt(app->get_render_process_handler(app));
 }
 
+std::optional<int> BrowserIdOf(std::wstring_view text) {
+  std::string digits;
+  for (const wchar_t ch : text) {
+    if (ch > 0x7F) return std::nullopt;
+    digits += static_cast<char>(ch);
+  }
+  int id = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return id;
+}
+
 // Every reference taken here is given back when this returns. A renderer
-// has no channel to serve yet, so it ends as soon as it starts; so does a
-// sub-process of a type the engine does not know.
+// serves the browser named on its command line over the channel named
+// there; without both it has nobody to serve and ends as soon as it starts,
+// as does a sub-process of a type the engine does not know.
 void RunSubprocess(std::wstring_view type, const RecordRef<cef_app_t>& app,
                    CommandLine& command_line) {
   LetAppAdjust(app.get(), type, command_line);
-  RecordRef<cef_render_process_handler_t> render_process;
-  if (type == kRendererType) render_process = AskRenderProcessHandler(app.get());
+  if (type == kRendererType) {
+    const RecordRef<cef_render_process_handler_t> handler = AskRenderProcessHandler(app.get());
+    const std::wstring channel = command_line.SwitchValueOf(renderer::kChannelSwitch);
+    const std::optional<int> browser_id =
+        BrowserIdOf(command_line.SwitchValueOf(renderer::kBrowserIdSwitch));
+    if (!channel.empty() && browser_id) renderer::RunRenderer(handler.get(), channel, *browser_id);
+  }
   TraceLine("subprocess").Add("type", Utf16ToUtf8(type)).Word("ended").Write();
 }
 

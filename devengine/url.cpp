@@ -268,4 +268,59 @@ std::optional<std::wstring> BuildUrl(const UrlParts& parts) {
   return std::move(parsed->spec);
 }
 
+namespace {
+
+// A scheme is there when a valid one ends before any "/", "?" or "#".
+bool HasScheme(std::wstring_view reference) {
+  const std::size_t colon = reference.find(L':');
+  return colon != std::wstring_view::npos && colon < reference.find_first_of(L"/?#") &&
+         IsScheme(reference.substr(0, colon));
+}
+
+// The folder of `path`, "/" when it has none (RFC 3986, 5.2.3).
+std::wstring_view FolderOf(std::wstring_view path) {
+  const std::size_t slash = path.rfind(L'/');
+  return slash == std::wstring_view::npos ? std::wstring_view(L"/") : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::optional<std::wstring> ResolveUrl(std::wstring_view base, std::wstring_view reference) {
+  std::wstring text = Cleaned(reference);
+  if (HasScheme(text)) {
+    std::optional<UrlParts> absolute = ParseUrl(text);
+    if (!absolute) return std::nullopt;
+    return std::move(absolute->spec);
+  }
+  const std::optional<UrlParts> parsed_base = ParseUrl(base);
+  if (!parsed_base) return std::nullopt;
+  const std::wstring_view spec = parsed_base->spec;
+  const std::wstring_view without_fragment = spec.substr(0, spec.find(L'#'));
+  const std::size_t scheme_end = parsed_base->scheme.size() + 1;
+  const bool has_authority = spec.substr(scheme_end).starts_with(L"//");
+
+  std::wstring resolved;
+  if (text.empty() || text.front() == L'#') {
+    resolved = std::wstring(without_fragment) + text;
+  } else if (!has_authority) {
+    return std::nullopt;
+  } else {
+    if (SpecialSchemeNamed(parsed_base->scheme) != nullptr) std::ranges::replace(text, L'\\', L'/');
+    const std::size_t authority_end = spec.find_first_of(L"/?#", scheme_end + 2);
+    const std::wstring_view origin = spec.substr(0, authority_end);
+    if (text.starts_with(L"//")) {
+      resolved = std::wstring(spec.substr(0, scheme_end)) + text;
+    } else if (text.front() == L'/') {
+      resolved = std::wstring(origin) + text;
+    } else if (text.front() == L'?') {
+      resolved = std::wstring(origin) + parsed_base->path + text;
+    } else {
+      resolved = std::wstring(origin) + std::wstring(FolderOf(parsed_base->path)) + text;
+    }
+  }
+  std::optional<UrlParts> parsed = ParseUrl(resolved);
+  if (!parsed) return std::nullopt;
+  return std::move(parsed->spec);
+}
+
 }  // namespace devengine

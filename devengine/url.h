@@ -36,6 +36,13 @@ std::optional<UrlParts> ParseUrl(std::wstring_view text);
 // otherwise the one made of the other parts. Nullopt when they make none.
 std::optional<std::wstring> BuildUrl(const UrlParts& parts);
 
+// The canonical URL that `reference`, as written in a page at `base`, leads
+// to: an absolute URL, "//host/path", "/path", a relative path with "." and
+// ".." segments, "?query" or "#fragment", resolved by the rules of RFC 3986.
+// An opaque base (about:, data:) resolves only a fragment. Nullopt when
+// `base` is no absolute URL or the result is none.
+std::optional<std::wstring> ResolveUrl(std::wstring_view base, std::wstring_view reference);
+
 }  // namespace devengine
 
 #endif

@@ -1,0 +1,166 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "inspector_server.h"
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "page/html.h"
+#include "utf.h"
+
+namespace devengine::browser {
+namespace {
+
+constexpr std::size_t kLongestRequestHead = 16 * 1024;
+constexpr DWORD kReadTimeoutMs = 5000;
+
+// Started once and left running: cleaning up while the process unloads
+// could wait on the network stack.
+bool WinsockReady() {
+  static const bool ready = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return ready;
+}
+
+class UniqueSocket {
+ public:
+  explicit UniqueSocket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
+  UniqueSocket(const UniqueSocket&) = delete;
+  UniqueSocket& operator=(const UniqueSocket&) = delete;
+  ~UniqueSocket() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+  }
+  SOCKET get() const { return socket_; }
+  SOCKET release() { return std::exchange(socket_, INVALID_SOCKET); }
+
+ private:
+  SOCKET socket_;
+};
+
+// The path of "GET <path> HTTP/1.1"; empty for anything else.
+std::string RequestPath(std::string_view head) {
+  if (!head.starts_with("GET ")) return {};
+  const std::size_t end = head.find(' ', 4);
+  if (end == std::string_view::npos) return {};
+  return std::string(head.substr(4, end - 4));
+}
+
+void SendAll(SOCKET connection, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const int sent = send(connection, bytes.data(), static_cast<int>(bytes.size()), 0);
+    if (sent <= 0) return;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+}
+
+void Respond(SOCKET connection, int status, std::wstring_view markup) {
+  const std::string body = Utf16ToUtf8(markup);
+  std::string head = "HTTP/1.1 ";
+  head.append(status == 200 ? "200 OK" : "404 Not Found");
+  head.append("\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: ");
+  head.append(std::to_string(body.size()));
+  head.append("\r\nConnection: close\r\n\r\n");
+  SendAll(connection, head);
+  SendAll(connection, body);
+}
+
+std::wstring Escaped(std::wstring_view text) { return page::MarkupFromText(text); }
+
+}  // namespace
+
+std::wstring DevToolsUrl(int port, int browserId, bool httpScheme) {
+  return std::wstring(httpScheme ? L"http" : L"ws") + L"://127.0.0.1:" + std::to_wstring(port) +
+         L"/devtools/" + std::to_wstring(browserId);
+}
+
+std::wstring InspectorPage(int browserId, const Browser::Inspected& page) {
+  const std::wstring id = std::to_wstring(browserId);
+  return L"<html><head><title>Inspector: " + Escaped(page.title) +
+         L"</title></head><body><h1>Browser " + id + L"</h1><p>Address: " + Escaped(page.url) +
+         L"</p><p>Title: " + Escaped(page.title) + L"</p><h2>Source</h2><pre>" +
+         Escaped(page.source) + L"</pre></body></html>";
+}
+
+std::wstring InspectorIndex(const std::vector<int>& browsers) {
+  std::wstring markup = L"<html><head><title>Inspector</title></head><body><h1>Browsers</h1><ul>";
+  for (const int id : browsers) {
+    const std::wstring text = std::to_wstring(id);
+    markup += L"<li><a href=\"/devtools/" + text + L"\">Browser " + text + L"</a></li>";
+  }
+  return markup + L"</ul></body></html>";
+}
+
+std::unique_ptr<InspectorServer> InspectorServer::Start(int port, Pages pages) {
+  if (!WinsockReady()) return nullptr;
+  UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (listener.get() == INVALID_SOCKET) return nullptr;
+  BOOL exclusive = TRUE;
+  setsockopt(listener.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+             reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener.get(), SOMAXCONN) != 0)
+    return nullptr;
+  return std::make_unique<InspectorServer>(Passkey(), listener.release(), std::move(pages));
+}
+
+InspectorServer::InspectorServer(Passkey, std::uintptr_t listener, Pages pages)
+    : listener_(listener), pages_(std::move(pages)), thread_([this] { Serve(); }) {}
+
+InspectorServer::~InspectorServer() {
+  // Closing the socket ends the accept the thread waits in.
+  closesocket(static_cast<SOCKET>(listener_));
+  thread_.join();
+}
+
+void InspectorServer::Serve() {
+  for (;;) {
+    const UniqueSocket connection(accept(static_cast<SOCKET>(listener_), nullptr, nullptr));
+    if (connection.get() == INVALID_SOCKET) {
+      if (WSAGetLastError() == WSAEINTR) continue;
+      return;
+    }
+    Answer(connection.get());
+  }
+}
+
+void InspectorServer::Answer(std::uintptr_t socket) const {
+  const SOCKET connection = static_cast<SOCKET>(socket);
+  DWORD timeout = kReadTimeoutMs;
+  setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+             sizeof timeout);
+  std::string head;
+  char buffer[2048];
+  while (head.find("\r\n\r\n") == std::string::npos && head.size() < kLongestRequestHead) {
+    const int read = recv(connection, buffer, sizeof buffer, 0);
+    if (read <= 0) break;
+    head.append(buffer, static_cast<std::size_t>(read));
+  }
+  const std::string path = RequestPath(head);
+  constexpr std::string_view kPagePrefix = "/devtools/";
+  if (path == "/" || path == "/json") {
+    Respond(connection, 200, InspectorIndex(pages_.browsers()));
+    return;
+  }
+  if (path.starts_with(kPagePrefix)) {
+    const std::string_view digits = std::string_view(path).substr(kPagePrefix.size());
+    int id = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    if (error == std::errc() && end == digits.data() + digits.size()) {
+      if (const std::optional<Browser::Inspected> page = pages_.inspect(id)) {
+        Respond(connection, 200, InspectorPage(id, *page));
+        return;
+      }
+    }
+  }
+  Respond(connection, 404, L"<html><body>No such page</body></html>");
+}
+
+}  // namespace devengine::browser

@@ -1,0 +1,169 @@
+// The renderer's records of its one browser: the browser the handler is
+// given, its frames, and the script context of the document each shows.
+//
+// The renderer's main loop makes the browser and destroys nothing: records
+// live while anyone holds them. Until Close, the browser holds its frames,
+// each frame its browser, its document and its context, and the context its
+// browser and frame; Close breaks those holds. Used on the renderer's main
+// thread only.
+#ifndef NIMBRA_DEVENGINE_RENDERER_RENDERER_BROWSER_H
+#define NIMBRA_DEVENGINE_RENDERER_RENDERER_BROWSER_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cef_capi.h"
+#include "dom_records.h"
+#include "engine_object.h"
+#include "page/html.h"
+#include "record_ref.h"
+
+namespace devengine::renderer {
+
+class RendererFrame;
+
+// The record with one more reference, for an engine call to hand over.
+template <class Record>
+Record* Handed(EngineObject<Record>& object) {
+  object.AddRef();
+  return object.record();
+}
+template <class Record>
+Record* Handed(Record* record) {
+  if (record != nullptr) record->base.add_ref(&record->base);
+  return record;
+}
+
+class RendererBrowser final : public EngineObject<cef_browser_t> {
+ public:
+  explicit RendererBrowser(int id);
+
+  // The frame `id`, made on first sight; the main frame from now on when
+  // `is_main`.
+  RendererFrame& FrameFor(std::int64_t id, bool is_main);
+  RendererFrame* FindFrame(std::int64_t id) const;
+  std::vector<RendererFrame*> Frames() const;
+  bool IsMainFrame(std::int64_t id) const { return has_main_frame_ && main_frame_id_ == id; }
+  RendererFrame* MainFrame() const;
+  bool valid() const { return valid_; }
+
+  // The browser is destroyed: its frames let go of their documents, their
+  // contexts and of it.
+  void Close();
+
+ private:
+  cef_browser_host_t* GetHost() { return nullptr; }
+  int CanGoBack() { return 0; }
+  void GoBack() {}
+  int CanGoForward() { return 0; }
+  void GoForward() {}
+  int IsLoading() { return 0; }
+  void Reload() {}
+  void ReloadIgnoreCache() {}
+  void StopLoad() {}
+  int GetIdentifier() { return id_; }
+  int IsSame(cef_browser_t* that);
+  int IsPopup() { return 0; }
+  int HasDocument();
+  cef_frame_t* GetMainFrame();
+  cef_frame_t* GetFocusedFrame() { return GetMainFrame(); }
+  cef_frame_t* GetFrameByident(std::int64_t identifier);
+  cef_frame_t* GetFrame(const cef_string_t* name);
+  std::size_t GetFrameCount() { return frames_.size(); }
+  void GetFrameIdentifiers(std::size_t* identifiers_count, std::int64_t* identifiers);
+  void GetFrameNames(cef_string_list_t names);
+  int SendProcessMessage(cef_process_id_t, cef_process_message_t* message);
+
+  int id_;
+  bool valid_ = true;
+  bool has_main_frame_ = false;
+  std::int64_t main_frame_id_ = 0;
+  std::vector<RecordRef<cef_frame_t>> frames_;
+};
+
+class RendererFrame final : public EngineObject<cef_frame_t> {
+ public:
+  RendererFrame(RendererBrowser& browser, std::int64_t id);
+
+  static RendererFrame& Of(cef_frame_t* record) {
+    return *static_cast<RendererFrame*>(FromRecord(record));
+  }
+
+  std::int64_t id() const { return id_; }
+  const std::shared_ptr<LiveDocument>& document() const { return document_; }
+  cef_v8context_t* context() const { return context_.get(); }
+
+  // The frame shows `tree` from now on, in a new script context; the one
+  // before is handed back for the handler to hear of its release.
+  RecordRef<cef_v8context_t> Show(std::wstring url, std::shared_ptr<page::Document> tree);
+  // Lets go of the document and hands back the context, if any.
+  RecordRef<cef_v8context_t> Close();
+
+ private:
+  int IsValid() { return Flag(browser_ != nullptr && browser_->valid()); }
+  void Undo() {}
+  void Redo() {}
+  void Cut() {}
+  void Copy() {}
+  void Paste() {}
+  void Del() {}
+  void SelectAll() {}
+  void ViewSource() {}
+  void GetSource(cef_string_visitor_t* visitor);
+  void GetText(cef_string_visitor_t* visitor);
+  void LoadRequest(cef_request_t* request);
+  void LoadUrl(const cef_string_t*) {}
+  void LoadString(const cef_string_t*, const cef_string_t*) {}
+  void ExecuteJavaScript(const cef_string_t*, const cef_string_t*, int) {}
+  int IsMain() { return Flag(browser_ != nullptr && browser_->IsMainFrame(id_)); }
+  int IsFocused() { return IsMain(); }
+  cef_string_userfree_t GetName();
+  std::int64_t GetIdentifier() { return id_; }
+  cef_frame_t* GetParent();
+  cef_string_userfree_t GetUrl();
+  cef_browser_t* GetBrowser();
+  cef_v8context_t* GetV8context();
+  void VisitDom(cef_domvisitor_t* visitor);
+
+  static int Flag(bool value) { return value ? 1 : 0; }
+
+  RendererBrowser* browser_;
+  RecordRef<cef_browser_t> browser_hold_;
+  std::int64_t id_;
+  std::wstring url_;
+  std::shared_ptr<LiveDocument> document_;
+  RecordRef<cef_v8context_t> context_;
+};
+
+// A document's script context. The script engine comes later; for now a
+// context tells the program which browser and frame a document is in.
+class ScriptContext final : public EngineObject<cef_v8context_t> {
+ public:
+  ScriptContext(RendererBrowser& browser, RendererFrame& frame);
+
+  // The document is gone: the context is no longer valid.
+  static void Invalidate(cef_v8context_t* record);
+
+ private:
+  cef_task_runner_t* GetTaskRunner() { return nullptr; }
+  int IsValid() { return valid_ ? 1 : 0; }
+  cef_browser_t* GetBrowser() { return Handed(browser_); }
+  cef_frame_t* GetFrame() { return Handed(frame_); }
+  cef_v8value_t* GetGlobal() { return nullptr; }
+  int Enter() { return 0; }
+  int Exit() { return 0; }
+  int IsSame(cef_v8context_t* that);
+  int Eval(const cef_string_t*, cef_v8value_t**, cef_v8exception_t**) { return 0; }
+
+  RendererBrowser& browser_;
+  RendererFrame& frame_;
+  RecordRef<cef_browser_t> browser_hold_;
+  RecordRef<cef_frame_t> frame_hold_;
+  bool valid_ = true;
+};
+
+}  // namespace devengine::renderer
+
+#endif

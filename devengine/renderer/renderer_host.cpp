@@ -1,0 +1,168 @@
+#include "renderer_host.h"
+
+#include <chrono>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "channel.h"
+#include "command_line_text.h"
+#include "engine_threads.h"
+#include "protocol.h"
+#include "trace.h"
+
+namespace devengine::renderer {
+namespace {
+
+// How long the pipe may take to write out what is queued when the host goes.
+constexpr std::chrono::milliseconds kFlushWhenDestroyed{1000};
+// How long a renderer may take to end on its own once its browser is gone.
+constexpr DWORD kRendererGraceMs = 3000;
+constexpr UINT kEndedByHostCode = 9;
+
+std::wstring ThisExecutable() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return std::wstring(path.data(), length);
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+// What the channel's thread reaches the UI thread with. Touched on the UI
+// thread only.
+struct RendererHost::Replies {
+  Events events;
+  std::map<std::uint64_t, std::function<void(std::wstring)>> pending;
+  bool host_gone = false;
+  // Told its browser is destroyed, the renderer ends as it should.
+  bool end_expected = false;
+  bool terminated = false;
+};
+
+std::unique_ptr<RendererHost> RendererHost::Start(int browserId, Events events,
+                                                  const std::wstring& executable) {
+  const std::wstring program = executable.empty() ? ThisExecutable() : executable;
+  std::unique_ptr<Channel> channel = Channel::Listen();
+  if (program.empty() || !channel) return nullptr;
+  std::wstring command = QuoteProgram(program) + L" --type=renderer --" +
+                         std::wstring(kChannelSwitch) + L"=" + QuoteArgument(channel->name()) +
+                         L" --" + std::wstring(kBrowserIdSwitch) + L"=" +
+                         std::to_wstring(browserId);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    return nullptr;
+  }
+  CloseHandle(started.hThread);
+  TraceLine("renderer_host")
+      .Word("started")
+      .Add("browser", browserId)
+      .Add("pid", static_cast<long long>(started.dwProcessId))
+      .Write();
+  return std::make_unique<RendererHost>(Passkey(), browserId, std::move(events), std::move(channel),
+                                        AdoptHandle(started.hProcess), started.dwProcessId);
+}
+
+RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_ptr<Channel> channel,
+                           UniqueHandle process, DWORD processId)
+    : replies_(std::make_shared<Replies>()),
+      channel_(std::move(channel)),
+      process_(std::make_shared<UniqueHandle>(std::move(process))),
+      process_id_(processId) {
+  replies_->events = std::move(events);
+  const auto answered = [replies = replies_](Message message) {
+    if (message.kind != MessageKind::kAnswer) return;
+    PostWork(TID_UI, [replies, message = std::move(message)] {
+      MessageReader reader(message);
+      const std::uint64_t request = static_cast<std::uint64_t>(reader.Int());
+      std::wstring text = reader.Text();
+      const auto waiting = replies->pending.find(request);
+      if (!reader.ok() || replies->host_gone || waiting == replies->pending.end()) return;
+      const std::function<void(std::wstring)> done = std::move(waiting->second);
+      replies->pending.erase(waiting);
+      done(std::move(text));
+    });
+  };
+  const auto ended = [replies = replies_, process = process_, browserId] {
+    DWORD code = 0;
+    GetExitCodeProcess(process->get(), &code);
+    TraceLine("renderer_host")
+        .Word("ended")
+        .Add("browser", browserId)
+        .Add("code", static_cast<long long>(code))
+        .Write();
+    PostWork(TID_UI, [replies] {
+      if (replies->host_gone || replies->terminated) return;
+      replies->terminated = true;
+      // Moved out first: dropping a request may release program objects.
+      const auto dropped = std::move(replies->pending);
+      if (!replies->end_expected && replies->events.terminated) replies->events.terminated();
+    });
+  };
+  channel_->Start({answered, ended}, process_->get());
+}
+
+RendererHost::~RendererHost() {
+  replies_->host_gone = true;
+  const auto dropped = std::move(replies_->pending);
+  if (Alive()) DestroyBrowser();
+  // Writing out the last messages and waiting for the renderer to end happen
+  // on the engine's file thread, so the UI thread goes on at once.
+  const auto finish = [channel = std::shared_ptr<Channel>(std::move(channel_)),
+                       process = process_] {
+    channel->Close(kFlushWhenDestroyed);
+    if (WaitForSingleObject(process->get(), kRendererGraceMs) == WAIT_TIMEOUT) {
+      TerminateProcess(process->get(), kEndedByHostCode);
+    }
+  };
+  if (!PostWork(TID_FILE, finish)) finish();
+}
+
+void RendererHost::ShowDocument(std::int64_t frameId, bool isMain, const std::wstring& url,
+                                const std::wstring& markup) {
+  channel_->Send(MessageWriter(MessageKind::kShowDocument)
+                     .Int(frameId)
+                     .Flag(isMain)
+                     .Text(url)
+                     .Text(markup)
+                     .Take());
+}
+
+void RendererHost::RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done) {
+  Request(MessageKind::kRequestSource, frameId, std::move(done));
+}
+
+void RendererHost::RequestText(std::int64_t frameId, std::function<void(std::wstring)> done) {
+  Request(MessageKind::kRequestText, frameId, std::move(done));
+}
+
+void RendererHost::Request(MessageKind kind, std::int64_t frameId,
+                           std::function<void(std::wstring)> done) {
+  if (!Alive() || replies_->terminated) return;
+  const std::uint64_t request = next_request_++;
+  const Message message =
+      MessageWriter(kind).Int(static_cast<std::int64_t>(request)).Int(frameId).Take();
+  if (channel_->Send(message)) replies_->pending.emplace(request, std::move(done));
+}
+
+void RendererHost::DestroyBrowser() {
+  if (replies_->end_expected) return;
+  replies_->end_expected = true;
+  channel_->Send(MessageWriter(MessageKind::kDestroyBrowser).Take());
+}
+
+bool RendererHost::Alive() const { return WaitForSingleObject(process_->get(), 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> RendererHost::ExitCode() const {
+  DWORD code = 0;
+  if (Alive() || !GetExitCodeProcess(process_->get(), &code)) return std::nullopt;
+  return code;
+}
+
+}  // namespace devengine::renderer

@@ -1,0 +1,86 @@
+// The browser process's side of one browser's renderer: starts the renderer
+// process, hands it the documents the browser shows, asks it for their
+// source and text, and reports when it ends.
+//
+// The browser core makes one per browser, uses it and destroys it on the UI
+// thread; every callback it gives runs on the UI thread, from UiWork(). No
+// call waits for the renderer: what is sent is queued for the channel's
+// thread, and answers come back as UI work.
+#ifndef NIMBRA_DEVENGINE_RENDERER_RENDERER_HOST_H
+#define NIMBRA_DEVENGINE_RENDERER_RENDERER_HOST_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "protocol.h"
+#include "unique_handle.h"
+
+namespace devengine::renderer {
+
+class Channel;
+
+class RendererHost {
+  struct Passkey {
+    explicit Passkey() = default;
+  };
+  struct Replies;
+
+ public:
+  struct Events {
+    // Once, when the renderer process ends before it was told its browser
+    // is destroyed (it crashed or was killed).
+    std::function<void()> terminated;
+  };
+
+  // Starts a renderer for browser `browserId`: this executable, or
+  // `executable` when one is given, with the switches
+  // --type=renderer --renderer-channel=<pipe> --renderer-browser-id=<id>.
+  // Null when no pipe or no process can be made.
+  static std::unique_ptr<RendererHost> Start(int browserId, Events events,
+                                             const std::wstring& executable = {});
+
+  RendererHost(Passkey, int browserId, Events events, std::unique_ptr<Channel> channel,
+               UniqueHandle process, DWORD processId);
+  RendererHost(const RendererHost&) = delete;
+  RendererHost& operator=(const RendererHost&) = delete;
+  // Tells the renderer its browser is destroyed, if nobody has, and lets it
+  // end; one that does not end within a few seconds is ended.
+  ~RendererHost();
+
+  // The renderer shows `markup` in frame `frameId` from now on, in place of
+  // what that frame showed before.
+  void ShowDocument(std::int64_t frameId, bool isMain, const std::wstring& url,
+                    const std::wstring& markup);
+  // `done` gets the markup, or the text, of the document shown in the frame
+  // (empty for a frame that shows none). A request the renderer can no
+  // longer answer (it has ended, or ends first) is dropped: `done` is
+  // destroyed without being called.
+  void RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done);
+  void RequestText(std::int64_t frameId, std::function<void(std::wstring)> done);
+  // The renderer tells its handler the browser is gone and ends with code 0;
+  // that end is no termination.
+  void DestroyBrowser();
+
+  bool Alive() const;
+  DWORD ProcessId() const { return process_id_; }
+  // The renderer's exit code once it has ended.
+  std::optional<DWORD> ExitCode() const;
+
+ private:
+  void Request(MessageKind kind, std::int64_t frameId, std::function<void(std::wstring)> done);
+
+  std::shared_ptr<Replies> replies_;
+  std::unique_ptr<Channel> channel_;
+  std::shared_ptr<UniqueHandle> process_;
+  DWORD process_id_;
+  std::uint64_t next_request_ = 1;
+};
+
+}  // namespace devengine::renderer
+
+#endif

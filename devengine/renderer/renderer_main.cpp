@@ -1,0 +1,188 @@
+#include "renderer_main.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <memory>
+#include <utility>
+
+#include "channel.h"
+#include "engine_object.h"
+#include "page/html.h"
+#include "protocol.h"
+#include "record_ref.h"
+#include "renderer_browser.h"
+#include "renderer_thread.h"
+#include "trace.h"
+
+namespace devengine::renderer {
+namespace {
+
+// How long the answers still queued may take to reach the browser process
+// when the renderer ends.
+constexpr std::chrono::milliseconds kFlushAtEnd{1000};
+
+class Renderer {
+ public:
+  Renderer(cef_render_process_handler_t* handler, int browser_id, Channel& channel)
+      : handler_(RecordRef<cef_render_process_handler_t>::Retain(handler)),
+        browser_(MakeEngineObject<RendererBrowser>(browser_id)),
+        browser_hold_(RecordRef<cef_browser_t>::Adopt(browser_->record())),
+        channel_(channel) {}
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+  ~Renderer() { browser_->Close(); }
+
+  void Begin() {
+    if (auto call = Entry(&cef_render_process_handler_t::on_render_thread_created)) {
+      call(handler_.get(), nullptr);
+    }
+    if (auto call = Entry(&cef_render_process_handler_t::on_web_kit_initialized)) {
+      call(handler_.get());
+    }
+    if (auto call = Entry(&cef_render_process_handler_t::on_browser_created)) {
+      call(handler_.get(), Handed(*browser_));
+    }
+  }
+
+  void Handle(const Message& message) {
+    if (ended_) return;
+    MessageReader reader(message);
+    switch (message.kind) {
+      case MessageKind::kShowDocument: {
+        const std::int64_t frame = reader.Int();
+        const bool is_main = reader.Flag();
+        std::wstring url = reader.Text();
+        std::wstring markup = reader.Text();
+        if (reader.ok()) ShowDocument(frame, is_main, std::move(url), std::move(markup));
+        return;
+      }
+      case MessageKind::kRequestSource:
+      case MessageKind::kRequestText: {
+        const std::int64_t request = reader.Int();
+        const std::int64_t frame = reader.Int();
+        if (reader.ok()) Answer(request, TextOf(frame, message.kind));
+        return;
+      }
+      case MessageKind::kDestroyBrowser:
+        DestroyBrowser();
+        return;
+      case MessageKind::kAnswer:
+        return;
+    }
+  }
+
+  void BrowserProcessGone() {
+    if (ended_) return;
+    ended_ = true;
+    end_reason_ = "browser_gone";
+  }
+
+  bool ended() const { return ended_; }
+  const char* end_reason() const { return end_reason_; }
+
+ private:
+  template <class Callback>
+  Callback Entry(Callback cef_render_process_handler_t::*entry) const {
+    return handler_ ? handler_.get()->*entry : nullptr;
+  }
+
+  void ShowDocument(std::int64_t frame_id, bool is_main, std::wstring url, std::wstring markup) {
+    RendererFrame& frame = browser_->FrameFor(frame_id, is_main);
+    RecordRef<cef_v8context_t> previous =
+        frame.Show(std::move(url), page::ParseHtml(std::move(markup)));
+    ReleaseContext(frame, std::move(previous));
+    if (auto call = Entry(&cef_render_process_handler_t::on_context_created)) {
+      call(handler_.get(), Handed(*browser_), Handed(frame), Handed(frame.context()));
+    }
+  }
+
+  // Tells the handler that `context`, the frame's until now, is released.
+  void ReleaseContext(RendererFrame& frame, RecordRef<cef_v8context_t> context) {
+    if (!context) return;
+    if (auto call = Entry(&cef_render_process_handler_t::on_context_released)) {
+      call(handler_.get(), Handed(*browser_), Handed(frame), Handed(context.get()));
+    }
+    ScriptContext::Invalidate(context.get());
+  }
+
+  std::wstring TextOf(std::int64_t frame_id, MessageKind kind) const {
+    const RendererFrame* frame = browser_->FindFrame(frame_id);
+    if (frame == nullptr || !frame->document()) return {};
+    const page::Document& tree = frame->document()->tree();
+    return kind == MessageKind::kRequestSource ? tree.source : page::InnerText(*tree.root);
+  }
+
+  void Answer(std::int64_t request, const std::wstring& text) {
+    channel_.Send(MessageWriter(MessageKind::kAnswer).Int(request).Text(text).Take());
+  }
+
+  void DestroyBrowser() {
+    for (RendererFrame* frame : browser_->Frames()) ReleaseContext(*frame, frame->Close());
+    if (auto call = Entry(&cef_render_process_handler_t::on_browser_destroyed)) {
+      call(handler_.get(), Handed(*browser_));
+    }
+    browser_->Close();
+    ended_ = true;
+    end_reason_ = "destroyed";
+  }
+
+  RecordRef<cef_render_process_handler_t> handler_;
+  RendererBrowser* browser_;
+  RecordRef<cef_browser_t> browser_hold_;
+  Channel& channel_;
+  bool ended_ = false;
+  const char* end_reason_ = "";
+};
+
+// Runs the renderer's work, and any window messages, until it has ended.
+void RunUntilEnded(const Renderer& renderer) {
+  WorkQueue& work = RendererWork();
+  const HANDLE wake = work.wake_event();
+  while (!renderer.ended()) {
+    work.RunPending();
+    if (renderer.ended()) break;
+    MsgWaitForMultipleObjectsEx(1, &wake, work.MillisecondsUntilDue(), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace
+
+void RunRenderer(cef_render_process_handler_t* handler, const std::wstring& channel_name,
+                 int browser_id) {
+  TraceLine("renderer").Word("started").Add("browser", browser_id).Write();
+  const std::unique_ptr<Channel> channel = Channel::Connect(channel_name);
+  if (!channel) {
+    TraceLine("renderer")
+        .Word("ended")
+        .Add("browser", browser_id)
+        .Add("reason", "no_channel")
+        .Write();
+    return;
+  }
+  const char* reason;
+  {
+    Renderer renderer(handler, browser_id, *channel);
+    WorkQueue& work = RendererWork();
+    channel->Start({
+        [&renderer, &work](Message message) {
+          work.Post([&renderer, message = std::move(message)] { renderer.Handle(message); });
+        },
+        [&renderer, &work] { work.Post([&renderer] { renderer.BrowserProcessGone(); }); },
+    });
+    renderer.Begin();
+    RunUntilEnded(renderer);
+    channel->Close(kFlushAtEnd);
+    work.Drop();
+    reason = renderer.end_reason();
+  }
+  TraceLine("renderer").Word("ended").Add("browser", browser_id).Add("reason", reason).Write();
+}
+
+}  // namespace devengine::renderer
