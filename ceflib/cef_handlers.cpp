@@ -39,12 +39,17 @@ int CEF_CALLBACK OnBeforePopupEntry(cef_life_span_handler_t* self, cef_browser_t
   const int answer = CefGuarded(0, [&] {
     ustring url = CefStringToUstring(targetUrl);
     ustring frameName = CefStringToUstring(targetFrameName);
+    // Records the engine left out are stood in for, so handlers never meet a
+    // null reference.
     TCefPopupFeatures noFeatures{};
+    TCefWindowInfo noWindowInfo{};
+    TCefBrowserSettings noSettings{};
+    noSettings.size = sizeof noSettings;
     TCefTruthOut noScript(noJavascriptAccess);
     const bool cancel = CefOwner<TCefLifeSpanHandlerOwn>(self)->OnBeforePopup(
         CefParam(browser), CefParam(frame), url, frameName,
-        popupFeatures ? *popupFeatures : noFeatures, windowInfo, popupClient, settings,
-        noScript.Value);
+        popupFeatures ? *popupFeatures : noFeatures, windowInfo ? *windowInfo : noWindowInfo,
+        popupClient, settings ? *settings : noSettings, noScript.Value);
     returned = true;
     CefStringAssign(targetUrl, url);
     CefStringAssign(targetFrameName, frameName);
@@ -276,8 +281,8 @@ TCefLifeSpanHandlerOwn::TCefLifeSpanHandlerOwn() : TCefBaseOwn(sizeof(cef_life_s
   NIMBRA_ENTRY(r, on_before_close, OnBeforeClose);
 }
 bool TCefLifeSpanHandlerOwn::OnBeforePopup(PBrowser, PFrame, ustring&, ustring&, TCefPopupFeatures&,
-                                           cef_window_info_t*, TInterfacePtr<ICefClient>&,
-                                           cef_browser_settings_t*, bool&) {
+                                           TCefWindowInfo&, TInterfacePtr<ICefClient>&,
+                                           TCefBrowserSettings&, bool&) {
   return false;
 }
 void TCefLifeSpanHandlerOwn::OnAfterCreated(PBrowser) {}

@@ -76,8 +76,8 @@ class TCefLifeSpanHandlerOwn : public TCefBaseOwn, public ICefLifeSpanHandler {
  public:
   TCefLifeSpanHandlerOwn();
   bool OnBeforePopup(PBrowser browser, PFrame frame, ustring& targetUrl, ustring& targetFrameName,
-                     TCefPopupFeatures& popupFeatures, cef_window_info_t* windowInfo,
-                     TInterfacePtr<ICefClient>& client, cef_browser_settings_t* settings,
+                     TCefPopupFeatures& popupFeatures, TCefWindowInfo& windowInfo,
+                     TInterfacePtr<ICefClient>& client, TCefBrowserSettings& settings,
                      bool& noJavascriptAccess) override;
   void OnAfterCreated(PBrowser browser) override;
   void OnBeforeClose(PBrowser browser) override;

@@ -59,6 +59,8 @@ using TCefKeyEvent = cef_key_event_t;
 using PCefKeyEvent = const TCefKeyEvent*;
 using PMsg = MSG*;
 using TCefPopupFeatures = cef_popup_features_t;
+using TCefWindowInfo = cef_window_info_t;
+using TCefBrowserSettings = cef_browser_settings_t;
 using TCefTerminationStatus = cef_termination_status_t;
 using TCefFocusSource = cef_focus_source_t;
 using TCefEventFlags = cef_event_flags_t;
@@ -78,8 +80,8 @@ class ICefLifeSpanHandler : public virtual ICefBase {
   // Every by-reference value starts as the engine's and goes back to it.
   virtual bool OnBeforePopup(PBrowser browser, PFrame frame, ustring& targetUrl,
                              ustring& targetFrameName, TCefPopupFeatures& popupFeatures,
-                             cef_window_info_t* windowInfo, TInterfacePtr<ICefClient>& client,
-                             cef_browser_settings_t* settings, bool& noJavascriptAccess) = 0;
+                             TCefWindowInfo& windowInfo, TInterfacePtr<ICefClient>& client,
+                             TCefBrowserSettings& settings, bool& noJavascriptAccess) = 0;
   virtual void OnAfterCreated(PBrowser browser) = 0;
   virtual void OnBeforeClose(PBrowser browser) = 0;
   virtual bool RunModal(PBrowser browser) = 0;

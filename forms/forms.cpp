@@ -1,15 +1,21 @@
 #include "forms.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
 #include "application.h"
+#include "sysutils.h"
 
 namespace {
 const wchar_t* kObjectProperty = L"NimbraWindowObject";
 }
 
-TWinControl::~TWinControl() { DestroyHandle(); }
+TWinControl::~TWinControl() {
+  DestroyHandle();
+  SetParent(nullptr);
+  for (TWinControl* child : FControls) child->FParent = nullptr;
+}
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
   return static_cast<TWinControl*>(GetPropW(wnd, kObjectProperty));
@@ -55,7 +61,104 @@ void TWinControl::DestroyHandle() {
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SIZE) {
+    AlignControls();
+    Resize();
+  }
   return DefWindowProcW(FHandle, msg, wParam, lParam);
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+  if (parent == FParent) return;
+  if (FParent) std::erase(FParent->FControls, this);
+  FParent = parent;
+  if (!parent) return;
+  parent->FControls.push_back(this);
+  if (FHandle && parent->FHandle) ::SetParent(FHandle, parent->FHandle);
+  parent->AlignControls();
+}
+
+void TWinControl::SetAlign(TAlign align) {
+  FAlign = align;
+  if (FParent) FParent->AlignControls();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  PlaceAt({left, top, left + width, top + height});
+  if (FParent) FParent->AlignControls();
+}
+
+void TWinControl::PlaceAt(const RECT& bounds) {
+  FBounds = bounds;
+  if (FHandle)
+    SetWindowPos(FHandle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TWinControl::ClientRect() const {
+  RECT rect{0, 0, FBounds.right - FBounds.left, FBounds.bottom - FBounds.top};
+  if (FHandle) GetClientRect(FHandle, &rect);
+  return rect;
+}
+
+void TWinControl::AlignControls() {
+  RECT space = ClientRect();
+  // Sides first, in this order, each taking from what is left; then the rest.
+  for (const TAlign kind :
+       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+    for (TWinControl* child : FControls) {
+      if (child->FAlign != kind) continue;
+      const LONG width = child->FBounds.right - child->FBounds.left;
+      const LONG height = child->FBounds.bottom - child->FBounds.top;
+      RECT place = space;
+      switch (kind) {
+        case TAlign::alTop:
+          place.bottom = space.top = std::min(space.bottom, space.top + height);
+          break;
+        case TAlign::alBottom:
+          place.top = space.bottom = std::max(space.top, space.bottom - height);
+          break;
+        case TAlign::alLeft:
+          place.right = space.left = std::min(space.right, space.left + width);
+          break;
+        case TAlign::alRight:
+          place.left = space.right = std::max(space.left, space.right - width);
+          break;
+        default:
+          break;
+      }
+      child->PlaceAt(place);
+    }
+  }
+}
+
+void TWinControl::HandleNeeded() {
+  if (FHandle) return;
+  if (FParent) {
+    FParent->HandleNeeded();
+    FParent->AlignControls();
+  }
+  CreateWindowHandle();
+}
+
+void TWinControl::CreateWindowHandle() {
+  if (!FParent || !FParent->FHandle) throw Exception(L"Control has no parent window");
+  const wchar_t* cls =
+      RegisterWindowClass(L"TWinControl", CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  CreateHandle(cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, 0,
+               FBounds.left, FBounds.top, FBounds.right - FBounds.left,
+               FBounds.bottom - FBounds.top, FParent->FHandle);
+}
+
+void TWinControl::Resize() {
+  if (OnResize) OnResize(*this);
+}
+
+void TWinControl::Loaded() {
+  if (FParent) HandleNeeded();
+  // A child may leave its parent from inside its own Loaded.
+  const std::vector<TWinControl*> children = FControls;
+  for (TWinControl* child : children) child->Loaded();
 }
 
 LRESULT CALLBACK TWinControl::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

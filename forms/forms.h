@@ -9,6 +9,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+// Where a control sits in its parent: fixed bounds, or along one side of the
+// space its earlier siblings left, or all of what is left.
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// Asked of a control before the form's key navigation takes a key (wParam:
+// the virtual key code); a non-zero answer keeps the key for the control.
+constexpr UINT CM_WANTSPECIALKEY = 0xB000 + 14;
 
 class TWinControl {
  public:
@@ -26,6 +35,26 @@ class TWinControl {
   // The object bound to a window created by this layer, or null.
   static TWinControl* FromHandle(HWND wnd);
 
+  // Placement. A control's window is a child of its parent's; the parent
+  // does not own the control object. Bounds are in the parent's client
+  // coordinates; aligned controls are placed again whenever the parent's
+  // size changes.
+  TWinControl* Parent() const noexcept { return FParent; }
+  void SetParent(TWinControl* parent);
+  TAlign Align() const noexcept { return FAlign; }
+  void SetAlign(TAlign align);
+  void SetBounds(int left, int top, int width, int height);
+  RECT BoundsRect() const noexcept { return FBounds; }
+  // The control's own client area, from (0, 0).
+  RECT ClientRect() const;
+  // Creates the window now unless it exists; the parent's comes first.
+  void HandleNeeded();
+  // The form editor's design mode: never at run time.
+  bool Designing() const noexcept { return false; }
+
+  // After the control's size changed.
+  std::function<void(TWinControl& sender)> OnResize;
+
  protected:
   // Creates the window of the registered class `className` and binds it.
   void CreateHandle(const wchar_t* className, const std::wstring& caption, DWORD style,
@@ -35,13 +64,28 @@ class TWinControl {
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   // The window is gone: WM_NCDESTROY was handled.
   virtual void HandleDestroyed() {}
+  // Creates the control's child window in its parent's at its bounds.
+  virtual void CreateWindowHandle();
+  // The size changed; the default raises OnResize.
+  virtual void Resize();
+  // The form has set up its controls: each creates its window and tells its
+  // own children. A form calls it on itself at the end of its construction.
+  virtual void Loaded();
+  // Places the aligned children in the client area.
+  void AlignControls();
 
   static const wchar_t* RegisterWindowClass(const wchar_t* className, UINT style,
                                             HBRUSH background);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void PlaceAt(const RECT& bounds);
+
   HWND FHandle = nullptr;
+  TWinControl* FParent = nullptr;
+  std::vector<TWinControl*> FControls;  // children, in the order they were given this parent
+  TAlign FAlign = TAlign::alNone;
+  RECT FBounds{0, 0, 0, 0};
 };
 
 enum class TCloseAction { caNone, caHide, caFree };

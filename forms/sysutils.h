@@ -32,6 +32,13 @@ class EConvertError : public Exception {
   const wchar_t* ClassName() const noexcept override { return L"EConvertError"; }
 };
 
+// A check of the program's own assumptions failed.
+class EAssertionFailed : public Exception {
+ public:
+  using Exception::Exception;
+  const wchar_t* ClassName() const noexcept override { return L"EAssertionFailed"; }
+};
+
 // An operating-system error built from an error code.
 class EOSError : public Exception {
  public:

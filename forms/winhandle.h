@@ -68,6 +68,11 @@ struct TGlobalFree : TNullInvalid<HGLOBAL> {
   void operator()(HGLOBAL h) const noexcept { GlobalFree(h); }
 };
 
+// A deferred positioning of windows: ending it moves them all at once.
+struct TEndDeferWindowPos : TNullInvalid<HDWP> {
+  void operator()(HDWP h) const noexcept { EndDeferWindowPos(h); }
+};
+
 using TKernelHandle = TUniqueHandle<HANDLE, TCloseHandle>;
 using TFileHandle = TUniqueHandle<HANDLE, TCloseFile>;
 using TLibraryHandle = TUniqueHandle<HMODULE, TFreeLibrary>;
@@ -76,3 +81,4 @@ using TGdiHandle = TUniqueHandle<HGDIOBJ, TDeleteObject>;
 using TMenuHandle = TUniqueHandle<HMENU, TDestroyMenu>;
 using TRegKeyHandle = TUniqueHandle<HKEY, TRegCloseKey>;
 using TGlobalHandle = TUniqueHandle<HGLOBAL, TGlobalFree>;
+using TDeferWindowPosHandle = TUniqueHandle<HDWP, TEndDeferWindowPos>;

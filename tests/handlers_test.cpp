@@ -244,11 +244,11 @@ class TClientRecorder : public TCefClientOwn {
 
 class TLifeSpanRecorder : public TCefLifeSpanHandlerOwn {
   bool OnBeforePopup(PBrowser browser, PFrame frame, ustring& targetUrl, ustring& targetFrameName,
-                     TCefPopupFeatures& popupFeatures, cef_window_info_t* windowInfo,
-                     TInterfacePtr<ICefClient>& client, cef_browser_settings_t* settings,
+                     TCefPopupFeatures& popupFeatures, TCefWindowInfo& windowInfo,
+                     TInterfacePtr<ICefClient>& client, TCefBrowserSettings& settings,
                      bool& noJavascriptAccess) override {
-    Log(__func__, browser, frame, targetUrl, targetFrameName, popupFeatures, windowInfo, client,
-        settings, noJavascriptAccess);
+    Log(__func__, browser, frame, targetUrl, targetFrameName, popupFeatures, &windowInfo, client,
+        &settings, noJavascriptAccess);
     targetUrl += L"+";
     popupFeatures.x += 1;
     noJavascriptAccess = !noJavascriptAccess;
@@ -465,9 +465,11 @@ MSG OsEvent{};
 TCefRect PopupRect{1, 2, 300, 200};
 TCefRect DirtyRects[2]{};
 unsigned char Pixels[16]{};
-int WindowInfo, Settings, Cursor;  // stand-ins whose addresses are passed through
-auto* const WindowInfoRecord = reinterpret_cast<cef_window_info_t*>(&WindowInfo);
-auto* const SettingsRecord = reinterpret_cast<cef_browser_settings_t*>(&Settings);
+TCefWindowInfo WindowInfo{};
+TCefBrowserSettings Settings{};
+int Cursor;  // a stand-in whose address is passed through
+auto* const WindowInfoRecord = &WindowInfo;
+auto* const SettingsRecord = &Settings;
 const auto CursorHandle = reinterpret_cast<HCURSOR>(&Cursor);
 
 // An entry called as the engine calls it; gives its answer as text.
@@ -620,7 +622,7 @@ std::vector<TBaseCase> Bases() {
               })),
       Base<cef_life_span_handler_t, TLifeSpanRecorder, TCefLifeSpanHandlerOwn>(
           "life span",
-          Row(L"OnBeforePopup(browser, frame, , , other, null, null, null, false) -> 1",
+          Row(L"OnBeforePopup(browser, frame, , , other, other, null, other, false) -> 1",
               [](auto* r) {
                 return r->on_before_popup(r, Browser(), Frame(), nullptr, nullptr, nullptr, nullptr,
                                           nullptr, nullptr, nullptr);
