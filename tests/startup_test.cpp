@@ -3,6 +3,7 @@
 
 #include <regex>
 
+#include "main_form.h"
 #include "sysutils.h"
 #include "test_support.h"
 
@@ -101,6 +102,21 @@ TEST_F(StartupTest, UnsetTempGivesTheCacheFolderAtTheDriveRoot) {
   EXPECT_EQ(TraceValue(init[0], "cache_path"), "\\cacheNimbra");
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(nimbra.Wait(20000), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLineTest, FirstArgumentIsTheAddressToOpen) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"nimbra.exe", L""},
+      {L"\"C:\\Program Files\\nimbra.exe\" http://127.0.0.1/", L"http://127.0.0.1/"},
+      {L"nimbra.exe   \"a b\" second", L"a b"},
+      {L"nimbra.exe x\"y z\"w", L"xy zw"},
+      {L"nimbra.exe \"\"", L""},
+  };
+  for (const auto& [line, first] : cases) EXPECT_EQ(FirstCommandLineArgument(line), first) << line;
 }
 
 }  // namespace
