@@ -25,6 +25,9 @@ constexpr int kSubprocessEnded = 0;
 void LetAppAdjust(cef_app_t* app, std::wstring_view process_type, CommandLine& command_line) {
   if (app == nullptr || app->on_before_command_line_processing == nullptr) return;
   const cef_string_t type = Borrow(process_type);
+  // A record handed to a callback carries a reference for the receiver; the
+  // engine keeps its own on the global command line.
+  command_line.AddRef();
   app->on_before_command_line_processing(app, &type, command_line.record());
 }
 

@@ -7,6 +7,7 @@
 
 #include "cef_api.h"
 #include "cef_loader.h"
+#include "cef_wrappers.h"
 #include "test_support.h"
 
 namespace {
@@ -49,6 +50,23 @@ TEST_F(LoaderTest, DefaultSettingsReachTheEngineAsTheRecordSays) {
     EXPECT_EQ(TraceValue(line, key + ".str"), "set") << key << ": a pointer even when empty";
     EXPECT_EQ(TraceValue(line, key + ".dtor"), "null") << key << ": the engine frees nothing";
   }
+}
+
+TEST_F(LoaderTest, TheCommandLineHookGetsAReferenceOfItsOwn) {
+  int countInHook = 0;
+  ustring program;
+  EngineSettings.BeforeCommandLineProcessingHook =
+      [&](const ustring& processType, const TInterfacePtr<ICefCommandLine>& commandLine) {
+        EXPECT_EQ(processType, L"");
+        auto* record = static_cast<cef_base_t*>(CefRecordOf(commandLine));
+        countInHook = record->get_refct(record);
+        record->release(record);
+        program = commandLine->GetProgram();
+      };
+  ASSERT_TRUE(LoadEngine());
+  EXPECT_EQ(countInHook, 3) << "the engine's, the hook's wrapper's and the one just taken";
+  EXPECT_FALSE(program.empty());
+  EXPECT_EQ(TCefCommandLineRef::Global()->GetProgram(), program) << "still the engine's";
 }
 
 TEST_F(LoaderTest, SecondLoadAnswersTrueAndChangesNothing) {
