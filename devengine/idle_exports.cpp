@@ -38,6 +38,10 @@ Result Nothing() {
 #define DEVENGINE_ELSEWHERE_cef_browser_host_create_browser DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_browser_host_create_browser_sync DEVENGINE_ELSEWHERE
 #define DEVENGINE_ELSEWHERE_cef_request_create DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_process_message_create DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_binary_value_create DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_dictionary_value_create DEVENGINE_ELSEWHERE
+#define DEVENGINE_ELSEWHERE_cef_list_value_create DEVENGINE_ELSEWHERE
 
 // A library built to lack one export, for proving that the program refuses
 // such a library.

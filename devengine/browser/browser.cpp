@@ -24,6 +24,7 @@
 #include "trace.h"
 #include "url.h"
 #include "utf.h"
+#include "values/message_wire.h"
 
 namespace devengine::browser {
 namespace {
@@ -904,11 +905,14 @@ void Browser::EnsureRenderer() {
   if (renderer_ && renderer_->Alive()) return;
   const bool restarted = renderer_ != nullptr;
   const std::weak_ptr<Browser> weak = weak_from_this();
-  renderer_ = renderer::RendererHost::Start(id_, {[weak] {
-                                              if (const auto self = weak.lock())
-                                                self->RendererTerminated();
-                                            }},
-                                            RendererExecutable());
+  renderer::RendererHost::Events events;
+  events.terminated = [weak] {
+    if (const auto self = weak.lock()) self->RendererTerminated();
+  };
+  events.process_message = [weak](renderer::Message message) {
+    if (const auto self = weak.lock()) self->ProcessMessageArrived(message);
+  };
+  renderer_ = renderer::RendererHost::Start(id_, std::move(events), RendererExecutable());
   if (!restarted || !renderer_) return;
   // A new renderer learns the documents the frames already show.
   std::vector<std::tuple<std::int64_t, std::wstring, std::wstring>> shown;
@@ -930,6 +934,26 @@ void Browser::RendererTerminated() {
       .Add("status", static_cast<long long>(status))
       .Write();
   Tell<&cef_load_handler_t::on_render_process_terminated>(ThisBrowser{}, status);
+}
+
+bool Browser::SendToRenderer(renderer::Message message) {
+  if (CurrentlyOn(TID_UI)) return renderer_ && renderer_->SendProcessMessage(message);
+  {
+    const std::lock_guard lock(mutex_);
+    if (closed_) return false;
+  }
+  PostUi([message = std::move(message)](Browser& self) {
+    if (self.renderer_) self.renderer_->SendProcessMessage(message);
+  });
+  return true;
+}
+
+void Browser::ProcessMessageArrived(const renderer::Message& frame) {
+  RecordRef<cef_process_message_t> message = values::ProcessMessageOfFrame(frame);
+  const RecordRef<cef_client_t> client = Client();
+  if (!message || !client || client.get()->on_process_message_received == nullptr) return;
+  client.get()->on_process_message_received(client.get(), Pass(ThisBrowser{}), PID_RENDERER,
+                                            message.Detach());
 }
 
 void Browser::Close() {

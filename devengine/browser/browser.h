@@ -30,6 +30,7 @@
 #include "fetch.h"
 #include "history.h"
 #include "record_ref.h"
+#include "renderer/protocol.h"
 #include "request.h"
 
 namespace devengine::page {
@@ -106,6 +107,9 @@ class Browser : public std::enable_shared_from_this<Browser> {
   // Asks the life-span handler's do_close; unless it takes over, the window
   // is destroyed and the browser closes.
   void CloseBrowser();
+  // Queues a process message frame for the renderer; false once the browser
+  // has closed or, asked on the UI thread, when its renderer has ended.
+  bool SendToRenderer(renderer::Message message);
 
   // Any thread, answered at once.
   bool CanGoBack() const;
@@ -183,6 +187,8 @@ class Browser : public std::enable_shared_from_this<Browser> {
   void LinkClicked(const std::wstring& url, const std::wstring& target);
   void EnsureRenderer();
   void RendererTerminated();
+  // Hands a message the renderer sent to the client.
+  void ProcessMessageArrived(const renderer::Message& frame);
   void Close();
 
   // IO thread.

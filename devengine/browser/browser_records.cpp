@@ -10,6 +10,7 @@
 #include "exports.h"
 #include "inspector_server.h"
 #include "record_ref.h"
+#include "values/message_wire.h"
 
 namespace devengine::browser {
 namespace {
@@ -93,10 +94,10 @@ class BrowserRecord final : public EngineObject<cef_browser_t> {
       cef_string_list_append(names, &name);
     }
   }
-  // Process messages between browser and renderer come with a later step.
-  int SendProcessMessage(cef_process_id_t, cef_process_message_t* message) {
-    LetGo(message);
-    return 0;
+  int SendProcessMessage(cef_process_id_t target, cef_process_message_t* message) {
+    return values::SendProcessMessage(
+        target, PID_RENDERER, message,
+        [this](renderer::Message frame) { return browser_->SendToRenderer(std::move(frame)); });
   }
 
   const std::shared_ptr<Browser> browser_;

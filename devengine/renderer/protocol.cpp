@@ -44,6 +44,12 @@ MessageWriter& MessageWriter::Text(std::wstring_view text) {
   return *this;
 }
 
+MessageWriter& MessageWriter::Bytes(std::string_view bytes) {
+  Append(bytes.size(), 4);
+  message_.payload += bytes;
+  return *this;
+}
+
 std::optional<std::uint64_t> MessageReader::Take(std::size_t bytes) {
   if (!ok_ || payload_.size() < bytes) {
     ok_ = false;
@@ -67,6 +73,17 @@ std::wstring MessageReader::Text() {
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   for (wchar_t& unit : text) unit = static_cast<wchar_t>(*Take(2));
   return text;
+}
+
+std::string MessageReader::Bytes() {
+  const std::uint64_t length = Take(4).value_or(0);
+  if (!ok_ || payload_.size() < length) {
+    ok_ = false;
+    return {};
+  }
+  std::string bytes(payload_.substr(0, static_cast<std::size_t>(length)));
+  payload_.remove_prefix(static_cast<std::size_t>(length));
+  return bytes;
 }
 
 std::string FrameOf(const Message& message) {

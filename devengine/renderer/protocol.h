@@ -2,9 +2,9 @@
 // renderer's pipe. Every message is a frame: a 32-bit little-endian length
 // of what follows, a 32-bit kind, then the kind's payload. A payload is a
 // sequence of fields written by MessageWriter and read back, in the same
-// order, by MessageReader: 64-bit integers, flags and UTF-16 texts. Kinds a
-// side does not know are passed over, so the protocol grows by new kinds
-// (process messages, script requests) without breaking older readers.
+// order, by MessageReader: 64-bit integers, flags, UTF-16 texts and bytes.
+// Kinds a side does not know are passed over, so the protocol grows by new
+// kinds (script requests, say) without breaking older readers.
 #ifndef NIMBRA_DEVENGINE_RENDERER_PROTOCOL_H
 #define NIMBRA_DEVENGINE_RENDERER_PROTOCOL_H
 
@@ -30,6 +30,9 @@ enum class MessageKind : std::uint32_t {
   kDestroyBrowser = 4,
   // Renderer to browser: request id, text.
   kAnswer = 5,
+  // Either way: a process message, its name and argument list
+  // (values/message_wire.h).
+  kProcessMessage = 6,
 };
 
 struct Message {
@@ -48,6 +51,8 @@ class MessageWriter {
   MessageWriter& Int(std::int64_t value);
   MessageWriter& Flag(bool value);
   MessageWriter& Text(std::wstring_view text);
+  // A 32-bit count of bytes, then the bytes.
+  MessageWriter& Bytes(std::string_view bytes);
 
   Message Take() { return std::move(message_); }
 
@@ -66,6 +71,7 @@ class MessageReader {
   std::int64_t Int();
   bool Flag();
   std::wstring Text();
+  std::string Bytes();
 
   bool ok() const { return ok_; }
 

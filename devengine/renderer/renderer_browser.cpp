@@ -6,6 +6,7 @@
 #include "engine_strings.h"
 #include "exports.h"
 #include "renderer_thread.h"
+#include "values/message_wire.h"
 
 namespace devengine::renderer {
 namespace {
@@ -87,6 +88,7 @@ RendererFrame* RendererBrowser::MainFrame() const {
 void RendererBrowser::Close() {
   valid_ = false;
   has_main_frame_ = false;
+  send_to_browser_ = nullptr;
   // Moved out first: letting frames go may run program code.
   const std::vector<RecordRef<cef_frame_t>> frames = std::exchange(frames_, {});
   for (const RecordRef<cef_frame_t>& frame : frames) RendererFrame::Of(frame.get()).Close();
@@ -131,10 +133,8 @@ void RendererBrowser::GetFrameNames(cef_string_list_t names) {
   for (std::size_t i = 0; i < frames_.size(); ++i) cef_string_list_append(names, &empty);
 }
 
-// Process messages travel in a later step; the message is let go unsent.
-int RendererBrowser::SendProcessMessage(cef_process_id_t, cef_process_message_t* message) {
-  const auto unsent = RecordRef<cef_process_message_t>::Adopt(message);
-  return 0;
+int RendererBrowser::SendProcessMessage(cef_process_id_t target, cef_process_message_t* message) {
+  return values::SendProcessMessage(target, PID_BROWSER, message, send_to_browser_);
 }
 
 RendererFrame::RendererFrame(RendererBrowser& browser, std::int64_t id)

@@ -10,6 +10,7 @@
 #define NIMBRA_DEVENGINE_RENDERER_RENDERER_BROWSER_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "dom_records.h"
 #include "engine_object.h"
 #include "page/html.h"
+#include "protocol.h"
 #include "record_ref.h"
 
 namespace devengine::renderer {
@@ -48,6 +50,11 @@ class RendererBrowser final : public EngineObject<cef_browser_t> {
   bool IsMainFrame(std::int64_t id) const { return has_main_frame_ && main_frame_id_ == id; }
   RendererFrame* MainFrame() const;
   bool valid() const { return valid_; }
+
+  // How process messages reach the browser process, until Close.
+  void ConnectBrowserProcess(std::function<bool(Message)> send) {
+    send_to_browser_ = std::move(send);
+  }
 
   // The browser is destroyed: its frames let go of their documents, their
   // contexts and of it.
@@ -81,6 +88,7 @@ class RendererBrowser final : public EngineObject<cef_browser_t> {
   bool has_main_frame_ = false;
   std::int64_t main_frame_id_ = 0;
   std::vector<RecordRef<cef_frame_t>> frames_;
+  std::function<bool(Message)> send_to_browser_;
 };
 
 class RendererFrame final : public EngineObject<cef_frame_t> {

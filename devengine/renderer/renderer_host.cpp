@@ -76,7 +76,14 @@ RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_pt
       process_(std::make_shared<UniqueHandle>(std::move(process))),
       process_id_(processId) {
   replies_->events = std::move(events);
-  const auto answered = [replies = replies_](Message message) {
+  const auto received = [replies = replies_](Message message) {
+    if (message.kind == MessageKind::kProcessMessage) {
+      PostWork(TID_UI, [replies, message = std::move(message)]() mutable {
+        if (!replies->host_gone && replies->events.process_message)
+          replies->events.process_message(std::move(message));
+      });
+      return;
+    }
     if (message.kind != MessageKind::kAnswer) return;
     PostWork(TID_UI, [replies, message = std::move(message)] {
       MessageReader reader(message);
@@ -105,7 +112,7 @@ RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_pt
       if (!replies->end_expected && replies->events.terminated) replies->events.terminated();
     });
   };
-  channel_->Start({answered, ended}, process_->get());
+  channel_->Start({received, ended}, process_->get());
 }
 
 RendererHost::~RendererHost() {
@@ -155,6 +162,13 @@ void RendererHost::DestroyBrowser() {
   if (replies_->end_expected) return;
   replies_->end_expected = true;
   channel_->Send(MessageWriter(MessageKind::kDestroyBrowser).Take());
+}
+
+bool RendererHost::SendProcessMessage(const Message& message) {
+  if (message.kind != MessageKind::kProcessMessage || replies_->end_expected ||
+      replies_->terminated || !Alive())
+    return false;
+  return channel_->Send(message);
 }
 
 bool RendererHost::Alive() const { return WaitForSingleObject(process_->get(), 0) == WAIT_TIMEOUT; }

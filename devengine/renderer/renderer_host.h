@@ -35,6 +35,8 @@ class RendererHost {
     // Once, when the renderer process ends before it was told its browser
     // is destroyed (it crashed or was killed).
     std::function<void()> terminated;
+    // A process message the renderer sent (a kProcessMessage frame).
+    std::function<void(Message)> process_message{};
   };
 
   // Starts a renderer for browser `browserId`: this executable, or
@@ -65,6 +67,9 @@ class RendererHost {
   // The renderer tells its handler the browser is gone and ends with code 0;
   // that end is no termination.
   void DestroyBrowser();
+  // Queues a kProcessMessage frame; false when the renderer has ended or is
+  // ending, or the frame cannot be sent.
+  bool SendProcessMessage(const Message& message);
 
   bool Alive() const;
   DWORD ProcessId() const { return process_id_; }

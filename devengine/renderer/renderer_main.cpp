@@ -14,6 +14,7 @@
 #include "renderer_browser.h"
 #include "renderer_thread.h"
 #include "trace.h"
+#include "values/message_wire.h"
 
 namespace devengine::renderer {
 namespace {
@@ -28,7 +29,9 @@ class Renderer {
       : handler_(RecordRef<cef_render_process_handler_t>::Retain(handler)),
         browser_(MakeEngineObject<RendererBrowser>(browser_id)),
         browser_hold_(RecordRef<cef_browser_t>::Adopt(browser_->record())),
-        channel_(channel) {}
+        channel_(channel) {
+    browser_->ConnectBrowserProcess([&channel](Message message) { return channel.Send(message); });
+  }
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
   ~Renderer() { browser_->Close(); }
@@ -66,6 +69,9 @@ class Renderer {
       }
       case MessageKind::kDestroyBrowser:
         DestroyBrowser();
+        return;
+      case MessageKind::kProcessMessage:
+        Deliver(message);
         return;
       case MessageKind::kAnswer:
         return;
@@ -115,6 +121,13 @@ class Renderer {
 
   void Answer(std::int64_t request, const std::wstring& text) {
     channel_.Send(MessageWriter(MessageKind::kAnswer).Int(request).Text(text).Take());
+  }
+
+  // A frame that is no whole process message is passed over.
+  void Deliver(const Message& frame) {
+    RecordRef<cef_process_message_t> message = values::ProcessMessageOfFrame(frame);
+    auto call = Entry(&cef_render_process_handler_t::on_process_message_received);
+    if (message && call) call(handler_.get(), Handed(*browser_), PID_BROWSER, message.Detach());
   }
 
   void DestroyBrowser() {
