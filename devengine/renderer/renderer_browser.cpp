@@ -6,6 +6,7 @@
 #include "engine_strings.h"
 #include "exports.h"
 #include "renderer_thread.h"
+#include "script_values/script_values.h"
 #include "values/message_wire.h"
 
 namespace devengine::renderer {
@@ -91,7 +92,9 @@ void RendererBrowser::Close() {
   send_to_browser_ = nullptr;
   // Moved out first: letting frames go may run program code.
   const std::vector<RecordRef<cef_frame_t>> frames = std::exchange(frames_, {});
-  for (const RecordRef<cef_frame_t>& frame : frames) RendererFrame::Of(frame.get()).Close();
+  for (const RecordRef<cef_frame_t>& frame : frames) {
+    script_values::ReleaseDocument(RendererFrame::Of(frame.get()).Close().get());
+  }
 }
 
 int RendererBrowser::IsSame(cef_browser_t* that) {
@@ -173,7 +176,7 @@ RecordRef<cef_v8context_t> RendererFrame::Show(std::wstring url,
   url_ = std::move(url);
   document_ = std::make_shared<LiveDocument>(std::move(tree), url_);
   context_ = RecordRef<cef_v8context_t>::Adopt(
-      MakeEngineObject<ScriptContext>(*browser_, *this)->record());
+      script_values::NewDocumentContext(browser_->record(), record()));
   return previous;
 }
 
@@ -216,32 +219,6 @@ void RendererFrame::VisitDom(cef_domvisitor_t* visitor) {
   const auto held = RecordRef<cef_domvisitor_t>::Adopt(visitor);
   if (!held || visitor->visit == nullptr || !document_) return;
   visitor->visit(visitor, NewDomDocument(document_));
-}
-
-ScriptContext::ScriptContext(RendererBrowser& browser, RendererFrame& frame)
-    : browser_(browser),
-      frame_(frame),
-      browser_hold_(RecordRef<cef_browser_t>::Adopt(Handed(browser))),
-      frame_hold_(RecordRef<cef_frame_t>::Adopt(Handed(frame))) {
-  cef_v8context_t& record = entries();
-  record.get_task_runner = EntryOf<&ScriptContext::GetTaskRunner>;
-  record.is_valid = EntryOf<&ScriptContext::IsValid>;
-  record.get_browser = EntryOf<&ScriptContext::GetBrowser>;
-  record.get_frame = EntryOf<&ScriptContext::GetFrame>;
-  record.get_global = EntryOf<&ScriptContext::GetGlobal>;
-  record.enter = EntryOf<&ScriptContext::Enter>;
-  record.exit = EntryOf<&ScriptContext::Exit>;
-  record.is_same = EntryOf<&ScriptContext::IsSame>;
-  record.eval = EntryOf<&ScriptContext::Eval>;
-}
-
-void ScriptContext::Invalidate(cef_v8context_t* record) {
-  if (auto* context = static_cast<ScriptContext*>(FromRecord(record))) context->valid_ = false;
-}
-
-int ScriptContext::IsSame(cef_v8context_t* that) {
-  const auto other = RecordRef<cef_v8context_t>::Adopt(that);
-  return other.get() == record() ? 1 : 0;
 }
 
 }  // namespace devengine::renderer

@@ -3,8 +3,9 @@
 //
 // The renderer's main loop makes the browser and destroys nothing: records
 // live while anyone holds them. Until Close, the browser holds its frames,
-// each frame its browser, its document and its context, and the context its
-// browser and frame; Close breaks those holds. Used on the renderer's main
+// each frame its browser, its document and its context, and the document's
+// script context its browser and frame until the context is released; Close
+// breaks those holds. Used on the renderer's main
 // thread only.
 #ifndef NIMBRA_DEVENGINE_RENDERER_RENDERER_BROWSER_H
 #define NIMBRA_DEVENGINE_RENDERER_RENDERER_BROWSER_H
@@ -143,33 +144,6 @@ class RendererFrame final : public EngineObject<cef_frame_t> {
   std::wstring url_;
   std::shared_ptr<LiveDocument> document_;
   RecordRef<cef_v8context_t> context_;
-};
-
-// A document's script context. The script engine comes later; for now a
-// context tells the program which browser and frame a document is in.
-class ScriptContext final : public EngineObject<cef_v8context_t> {
- public:
-  ScriptContext(RendererBrowser& browser, RendererFrame& frame);
-
-  // The document is gone: the context is no longer valid.
-  static void Invalidate(cef_v8context_t* record);
-
- private:
-  cef_task_runner_t* GetTaskRunner() { return nullptr; }
-  int IsValid() { return valid_ ? 1 : 0; }
-  cef_browser_t* GetBrowser() { return Handed(browser_); }
-  cef_frame_t* GetFrame() { return Handed(frame_); }
-  cef_v8value_t* GetGlobal() { return nullptr; }
-  int Enter() { return 0; }
-  int Exit() { return 0; }
-  int IsSame(cef_v8context_t* that);
-  int Eval(const cef_string_t*, cef_v8value_t**, cef_v8exception_t**) { return 0; }
-
-  RendererBrowser& browser_;
-  RendererFrame& frame_;
-  RecordRef<cef_browser_t> browser_hold_;
-  RecordRef<cef_frame_t> frame_hold_;
-  bool valid_ = true;
 };
 
 }  // namespace devengine::renderer

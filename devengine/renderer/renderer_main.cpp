@@ -13,6 +13,7 @@
 #include "record_ref.h"
 #include "renderer_browser.h"
 #include "renderer_thread.h"
+#include "script_values/script_values.h"
 #include "trace.h"
 #include "values/message_wire.h"
 
@@ -109,7 +110,7 @@ class Renderer {
     if (auto call = Entry(&cef_render_process_handler_t::on_context_released)) {
       call(handler_.get(), Handed(*browser_), Handed(frame), Handed(context.get()));
     }
-    ScriptContext::Invalidate(context.get());
+    script_values::ReleaseDocument(context.get());
   }
 
   std::wstring TextOf(std::int64_t frame_id, MessageKind kind) const {
