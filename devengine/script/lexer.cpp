@@ -9,6 +9,18 @@ namespace devengine::script {
 
 namespace {
 
+// The one-letter escapes of a string literal and the character each stands for.
+constexpr std::pair<wchar_t, wchar_t> kSimpleEscapes[] = {
+    {L'n', L'\n'}, {L't', L'\t'}, {L'r', L'\r'}, {L'b', L'\b'},
+    {L'f', L'\f'}, {L'v', L'\v'}, {L'0', L'\0'},
+};
+
+const wchar_t* SimpleEscape(wchar_t letter) {
+  for (const auto& [escape, character] : kSimpleEscapes)
+    if (escape == letter) return &character;
+  return nullptr;
+}
+
 // Longest first, so that the first match is the longest one.
 constexpr std::pair<std::wstring_view, Op> kPunctuators[] = {
     {L">>>=", Op::UShrAssign},
@@ -221,28 +233,11 @@ class Lexer {
       }
       if (at_ >= source_.size()) Fail(L"Invalid or unexpected token", start);
       const wchar_t escaped = source_[at_++];
+      if (const wchar_t* simple = SimpleEscape(escaped)) {
+        token.text += *simple;
+        continue;
+      }
       switch (escaped) {
-        case L'n':
-          token.text += L'\n';
-          break;
-        case L't':
-          token.text += L'\t';
-          break;
-        case L'r':
-          token.text += L'\r';
-          break;
-        case L'b':
-          token.text += L'\b';
-          break;
-        case L'f':
-          token.text += L'\f';
-          break;
-        case L'v':
-          token.text += L'\v';
-          break;
-        case L'0':
-          token.text += L'\0';
-          break;
         case L'x':
           token.text += HexEscape(2);
           break;
