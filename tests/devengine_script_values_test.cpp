@@ -425,19 +425,22 @@ TEST(DocumentContextTest, RunsRegisteredExtensionsWithTheirNativeFunctions) {
   };
   const cef_string_t name = Literal(L"test/twice");
   const cef_string_t code = Literal(
-      L"var twice = {}; (function () { native function double(n); twice.of = double; })();");
+      L"var twice = {}; (function () { native function double(n); twice.of = double; })();"
+      // A declaration in a function that runs only when page script calls it.
+      L"twice.later = function (n) { native function double(n); return double(n); };");
   ASSERT_EQ(cef_register_extension(&name, &code, record.record.Handed()), 1);
   EXPECT_EQ(cef_register_extension(&name, &code, record.record.Handed()), 0);
   {
     Held<cef_v8context_t> context(devengine::script_values::NewDocumentContext(nullptr, nullptr));
-    const cef_string_t use =
-        Literal(L"[twice.of(21), typeof twice.of(), typeof $extensionNative0].join(' ')");
+    const cef_string_t use = Literal(
+        L"[twice.of(21), twice.later(5), typeof twice.of(), typeof $extensionNative0]"
+        L".join(' ')");
     cef_v8value_t* retval = nullptr;
     cef_v8exception_t* exception = nullptr;
     ASSERT_EQ(context->eval(context.get(), &use, &retval, &exception), 1)
         << TakeText(exception->get_message(exception));
     Value result(retval);
-    EXPECT_EQ(TakeText(result->get_string_value(result.get())), L"42 undefined undefined");
+    EXPECT_EQ(TakeText(result->get_string_value(result.get())), L"42 10 undefined undefined");
     devengine::script_values::ReleaseDocument(context.get());
   }
 }

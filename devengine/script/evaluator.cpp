@@ -674,26 +674,32 @@ class Machine {
   const std::size_t frame_;
 };
 
-Value Evaluator::RunScript(Context& context, const std::shared_ptr<const Script>& script) {
+Value Evaluator::RunScript(Context& context, const std::shared_ptr<const Script>& script,
+                           std::span<const std::pair<std::wstring, Value>> hidden) {
   Interpreter::State& state = context.interpreter().state();
   FrameScope frame(state, Frame{L"", script, nullptr, false});
   const ObjectPtr& global = context.Global();
   Machine machine(context, script, Value(global));
   // Held here: disposing the context while it runs drops the context's own.
-  const Scope scope = context.lexical_;
+  const Scope lexical = context.lexical_;
   const Node& program = *script->top.body;
   for (const auto& statement : program.kids) {
     if (statement->kind != NodeKind::VarDecl || statement->op == Op::Var) continue;
     for (const auto& declarator : statement->kids) {
-      if (scope->bindings.contains(declarator->text)) {
+      if (lexical->bindings.contains(declarator->text)) {
         Raise(context, ErrorKind::SyntaxError,
               L"Identifier '" + declarator->text + L"' has already been declared",
               declarator.get());
       }
     }
     for (const auto& declarator : statement->kids) {
-      scope->bindings[declarator->text] = {Value(), statement->op == Op::Const, false};
+      lexical->bindings[declarator->text] = {Value(), statement->op == Op::Const, false};
     }
+  }
+  Scope scope = lexical;
+  if (!hidden.empty()) {
+    scope = std::make_shared<Environment>(Environment{lexical, {}});
+    for (const auto& [name, value] : hidden) scope->bindings[name] = {value, true, true};
   }
   for (const std::wstring& name : script->top.varNames) {
     if (!global->FindOwn(name)) context.Define(global, name, Value(), kDontDelete);

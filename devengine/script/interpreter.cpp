@@ -159,6 +159,11 @@ EvalResult Context::Run(const std::function<Value()>& work) {
 }
 
 EvalResult Context::Eval(std::wstring_view code, std::wstring_view scriptName, int startLine) {
+  return Eval(code, scriptName, startLine, {});
+}
+
+EvalResult Context::Eval(std::wstring_view code, std::wstring_view scriptName, int startLine,
+                         std::span<const std::pair<std::wstring, Value>> hidden) {
   return Run([&] {
     auto script = std::make_shared<Script>();
     script->source = code;
@@ -179,7 +184,7 @@ EvalResult Context::Eval(std::wstring_view code, std::wstring_view scriptName, i
       state.frames.pop_back();
       throw thrown;
     }
-    return Evaluator::RunScript(*this, script);
+    return Evaluator::RunScript(*this, script, hidden);
   });
 }
 

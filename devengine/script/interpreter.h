@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,11 @@ class Context : public std::enable_shared_from_this<Context> {
   // Runs `code` as a script named `scriptName` whose first line is
   // `startLine`; the value is that of the last expression statement run.
   EvalResult Eval(std::wstring_view code, std::wstring_view scriptName = {}, int startLine = 1);
+  // As Eval, with constants that only this script's own code sees, in a scope
+  // of their own around it; its top-level declarations still go where Eval
+  // puts them.
+  EvalResult Eval(std::wstring_view code, std::wstring_view scriptName, int startLine,
+                  std::span<const std::pair<std::wstring, Value>> hidden);
   // Calls `function`; an undefined `thisValue` stands for the global object.
   EvalResult Call(const Value& function, const Value& thisValue, std::span<const Value> arguments);
   // Runs `work` as a run of this context, catching what it throws.

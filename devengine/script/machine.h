@@ -77,7 +77,8 @@ void InstallBuiltins(Context& context);
 class Evaluator {
  public:
   // Runs a parsed script's top level; answers its completion value.
-  static Value RunScript(Context& context, const std::shared_ptr<const Script>& script);
+  static Value RunScript(Context& context, const std::shared_ptr<const Script>& script,
+                         std::span<const std::pair<std::wstring, Value>> hidden = {});
   // Calls a function object of any kind.
   static Value Call(Context& caller, const ObjectPtr& function, const Value& thisValue,
                     std::span<const Value> arguments, bool isConstruct);

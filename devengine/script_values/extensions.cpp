@@ -32,7 +32,9 @@ struct Registry {
 Registry& Extensions() { return Immortal<Registry>(); }
 
 // Each declaration becomes a variable holding the native function, which
-// waits on the global object under a name script does not use.
+// waits under a name script does not use in a scope only the extension's own
+// code sees, so functions it defines still reach it when page script calls
+// them later.
 struct Prepared {
   std::wstring code;
   std::vector<std::pair<std::wstring, std::wstring>> natives;  // hidden name, function name
@@ -64,18 +66,16 @@ void RunExtensions(script::Context& context) {
     std::lock_guard<std::mutex> hold(Extensions().lock);
     extensions = Extensions().extensions;
   }
-  const script::ObjectPtr& global = context.Global();
   for (const Extension& extension : extensions) {
     const Prepared prepared = Prepare(extension.code);
-    for (const auto& [hidden, name] : prepared.natives) {
+    std::vector<std::pair<std::wstring, script::Value>> hidden;
+    for (const auto& [hiddenName, name] : prepared.natives) {
       auto native =
           NewProgramFunction(RecordRef<cef_v8handler_t>::Retain(extension.handler).Detach());
-      context.Define(global, hidden, context.NewFunction(name, std::move(native)),
-                     script::kDontEnum);
+      hidden.emplace_back(hiddenName, context.NewFunction(name, std::move(native)));
     }
     // An extension that fails to run leaves the page as it was.
-    context.Eval(prepared.code, L"extension:" + extension.name);
-    for (const auto& native : prepared.natives) context.Delete(global, native.first);
+    context.Eval(prepared.code, L"extension:" + extension.name, 1, hidden);
   }
 }
 
