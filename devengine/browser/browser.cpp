@@ -17,6 +17,7 @@
 #include "engine_threads.h"
 #include "exports.h"
 #include "job_threads.h"
+#include "js_dialogs.h"
 #include "page/html.h"
 #include "page/page_window.h"
 #include "renderer/renderer_host.h"
@@ -63,6 +64,10 @@ struct HandlerGetter<cef_request_handler_t> {
 template <>
 struct HandlerGetter<cef_focus_handler_t> {
   static constexpr auto get = &cef_client_t::get_focus_handler;
+};
+template <>
+struct HandlerGetter<cef_jsdialog_handler_t> {
+  static constexpr auto get = &cef_client_t::get_jsdialog_handler;
 };
 
 template <class Member>
@@ -180,6 +185,24 @@ std::shared_ptr<Browser> Browser::Create(const cef_window_info_t& window,
   SetWindowSubclass(handle, &Browser::WatchWindow, kWatchId,
                     reinterpret_cast<DWORD_PTR>(browser.get()));
   browser->window_handle_ = handle;
+  browser->dialogs_ = std::make_unique<PageDialogs>(PageDialogs::Party{
+      [weak] {
+        const auto self = weak.lock();
+        return self ? AskHandler<cef_jsdialog_handler_t>(self->Client().get())
+                    : RecordRef<cef_jsdialog_handler_t>();
+      },
+      [weak]() -> cef_browser_t* {
+        const auto self = weak.lock();
+        return self ? self->Pass(ThisBrowser{}) : nullptr;
+      },
+      [weak]() -> HWND {
+        const auto self = weak.lock();
+        return self ? self->window_handle_.load() : nullptr;
+      },
+      [weak](const renderer::Message& message) {
+        const auto self = weak.lock();
+        return self && self->renderer_ && self->renderer_->SendDialogMessage(message);
+      }});
   AddBrowser(browser);
   browser->EnsureRenderer();
   TraceLine("browser")
@@ -395,8 +418,11 @@ void Browser::SetZoomLevel(double level) {
 
 void Browser::CloseBrowser() {
   PostUi([](Browser& self) {
-    if (self.Tell<&cef_life_span_handler_t::do_close>(ThisBrowser{}) != 0) return;
-    if (const HWND window = self.window_handle_) DestroyWindow(window);
+    self.dialogs_->BeforeLeaving(false, [weak = self.weak_from_this()] {
+      const auto browser = weak.lock();
+      if (!browser || browser->Tell<&cef_life_span_handler_t::do_close>(ThisBrowser{}) != 0) return;
+      if (const HWND window = browser->window_handle_) DestroyWindow(window);
+    });
   });
 }
 
@@ -463,6 +489,14 @@ void Browser::Abandon() {
 // ---- Loads, on the UI thread --------------------------------------------
 
 void Browser::StartLoad(std::int64_t frame, Navigation navigation) {
+  if (frame == main_frame_ && !navigation.leaveAgreed) {
+    navigation.leaveAgreed = true;
+    const bool reload = navigation.place.kind == HistoryPlace::Kind::kCurrent;
+    dialogs_->BeforeLeaving(reload, [weak = weak_from_this(), frame, navigation] {
+      if (const auto self = weak.lock()) self->StartLoad(frame, navigation);
+    });
+    return;
+  }
   std::uint64_t load = 0;
   bool was_loading = false;
   std::wstring parent_url;
@@ -646,8 +680,12 @@ void Browser::Commit(std::int64_t frame, std::uint64_t load, const std::wstring&
           settings_.ImagesEnabled());
     }
   }
+  if (main) dialogs_->PageReplaced();
   EnsureRenderer();
-  if (renderer_) renderer_->ShowDocument(frame, main, url, markup);
+  if (renderer_) {
+    renderer_->ShowDocument(frame, main, url, markup);
+    renderer_->StartScripts(frame, settings_.JavascriptEnabled());
+  }
   LoadSubresources(frame, load, *document, url);
   LoadChildFrames(frame, *document, url);
   MaybeEndFrame(frame);
@@ -691,8 +729,11 @@ void Browser::LoadSubresources(std::int64_t frame, std::uint64_t load,
   };
   static constexpr Kind kKinds[] = {{L"SCRIPT", L"src", Resource::kScript},
                                     {L"LINK", L"href", Resource::kStyleSheet}};
+  // The renderer numbers scripts the same way, among every SCRIPT element.
+  std::int64_t script_index = -1;
   for (const Kind& kind : kKinds) {
     for (const page::Node* element : document.ElementsByTag(kind.tag)) {
+      if (kind.resource == Resource::kScript) ++script_index;
       const std::wstring* reference = element->Attribute(kind.attribute);
       if (reference == nullptr || reference->empty()) continue;
       if (kind.resource == Resource::kStyleSheet) {
@@ -700,24 +741,38 @@ void Browser::LoadSubresources(std::int64_t frame, std::uint64_t load,
         if (relation == nullptr || AsciiLower(*relation).find(L"stylesheet") == std::wstring::npos)
           continue;
       }
-      if (const std::optional<std::wstring> url = ResolveUrl(base, *reference))
-        LoadResource(frame, load, *url, kind.resource, {});
+      const std::optional<std::wstring> url = ResolveUrl(base, *reference);
+      if (kind.resource != Resource::kScript) {
+        if (url) LoadResource(frame, load, *url, kind.resource, {});
+        continue;
+      }
+      // The renderer holds back every later script until this one's text
+      // comes, so one that is not fetched is reported at once.
+      const std::wstring name = url.value_or(*reference);
+      const auto deliver = [weak = weak_from_this(), frame, name,
+                            index = script_index](std::string bytes) {
+        const auto self = weak.lock();
+        if (self && self->renderer_)
+          self->renderer_->SendScriptText(frame, name, index, true, page::DecodeMarkup(bytes, {}));
+      };
+      if ((!url || !LoadResource(frame, load, *url, kind.resource, deliver)) && renderer_)
+        renderer_->SendScriptText(frame, name, script_index, false, {});
     }
   }
 }
 
-void Browser::LoadResource(std::int64_t frame, std::uint64_t load, const std::wstring& url,
+bool Browser::LoadResource(std::int64_t frame, std::uint64_t load, const std::wstring& url,
                            Resource kind, std::function<void(std::string)> deliver) {
-  if (kind == Resource::kImage && !settings_.ImagesEnabled()) return;
-  if (kind == Resource::kScript && !settings_.JavascriptEnabled()) return;
+  if (kind == Resource::kImage && !settings_.ImagesEnabled()) return false;
+  if (kind == Resource::kScript && !settings_.JavascriptEnabled()) return false;
   bool counted = false;
   RequestData data;
   {
     const std::lock_guard lock(mutex_);
     const auto found = frames_.find(frame);
-    if (closed_ || found == frames_.end() || found->second.load != load) return;
+    if (closed_ || found == frames_.end() || found->second.load != load) return false;
     FrameState& state = found->second;
-    if (!MayReach(settings_, state.info.url, url)) return;
+    if (!MayReach(settings_, state.info.url, url)) return false;
     if (state.phase == Phase::kCommitted) {
       ++state.waiting;
       counted = true;
@@ -746,6 +801,7 @@ void Browser::LoadResource(std::int64_t frame, std::uint64_t load, const std::ws
                        });
                      });
   });
+  return true;
 }
 
 void Browser::ResourceDone(std::int64_t frame, std::uint64_t load, bool counted,
@@ -852,7 +908,7 @@ void Browser::LinkClicked(const std::wstring& url, const std::wstring& target) {
   PostWork(TID_IO, [self = shared_from_this(), url, target] { self->AskPopup(url, target); });
 }
 
-void Browser::AskPopup(std::wstring url, std::wstring target) {
+void Browser::AskPopup(std::wstring url, std::wstring target, std::int64_t opener) {
   const RecordRef<cef_client_t> own = Client();
   if (!own) return;
   cef_string_t target_url{};
@@ -876,8 +932,8 @@ void Browser::AskPopup(std::wstring url, std::wstring target) {
   if (handler && handler.get()->on_before_popup != nullptr) {
     asked = true;
     cancel = handler.get()->on_before_popup(
-        handler.get(), Pass(ThisBrowser{}), Pass(FrameArgument{main_frame_}), &target_url,
-        &frame_name, &features, &window, &client, &settings, &no_javascript_access);
+        handler.get(), Pass(ThisBrowser{}), Pass(FrameArgument{opener != 0 ? opener : main_frame_}),
+        &target_url, &frame_name, &features, &window, &client, &settings, &no_javascript_access);
   }
   // What the handler gives back carries a reference for the engine.
   RecordRef<cef_client_t> popup_client =
@@ -912,8 +968,15 @@ void Browser::EnsureRenderer() {
   events.process_message = [weak](renderer::Message message) {
     if (const auto self = weak.lock()) self->ProcessMessageArrived(message);
   };
+  events.dialog = [weak](renderer::Message message) {
+    if (const auto self = weak.lock()) self->dialogs_->Received(message);
+  };
+  events.page_script = [weak](renderer::Message message) {
+    if (const auto self = weak.lock()) self->PageScriptReported(message);
+  };
   renderer_ = renderer::RendererHost::Start(id_, std::move(events), RendererExecutable());
   if (!restarted || !renderer_) return;
+  dialogs_->PageReplaced();
   // A new renderer learns the documents the frames already show.
   std::vector<std::tuple<std::int64_t, std::wstring, std::wstring>> shown;
   {
@@ -933,6 +996,7 @@ void Browser::RendererTerminated() {
       .Add("browser", id_)
       .Add("status", static_cast<long long>(status))
       .Write();
+  dialogs_->RendererEnded();
   Tell<&cef_load_handler_t::on_render_process_terminated>(ThisBrowser{}, status);
 }
 
@@ -946,6 +1010,68 @@ bool Browser::SendToRenderer(renderer::Message message) {
     if (self.renderer_) self.renderer_->SendProcessMessage(message);
   });
   return true;
+}
+
+void Browser::ExecuteScript(std::int64_t frame, std::wstring code, std::wstring url,
+                            int startLine) {
+  PostUi([frame, code = std::move(code), url = std::move(url), startLine](Browser& self) {
+    if (self.renderer_ && self.renderer_->Alive())
+      self.renderer_->ExecuteScript(frame, code, url, startLine);
+  });
+}
+
+void Browser::PageScriptReported(const renderer::Message& message) {
+  renderer::MessageReader reader(message);
+  switch (message.kind) {
+    case renderer::MessageKind::kTitleChanged: {
+      const std::int64_t frame = reader.Int();
+      std::wstring title = reader.Text();
+      if (!reader.ok() || frame != main_frame_) return;
+      {
+        const std::lock_guard lock(mutex_);
+        const FrameState* state = FindFrame(frame);
+        if (closed_ || state == nullptr) return;
+        if (title.empty()) title = state->info.url;
+        title_ = title;
+      }
+      const cef_string_t text = Borrow(title);
+      Tell<&cef_display_handler_t::on_title_change>(ThisBrowser{}, &text);
+      if (window_ && opener_ != nullptr) SetWindowTextW(window_->Handle(), title.c_str());
+      return;
+    }
+    case renderer::MessageKind::kConsoleMessage: {
+      const std::wstring text = reader.Text();
+      const std::wstring source = reader.Text();
+      const std::int64_t line = reader.Int();
+      if (!reader.ok()) return;
+      const cef_string_t message_text = Borrow(text);
+      const cef_string_t source_text = Borrow(source);
+      Tell<&cef_display_handler_t::on_console_message>(ThisBrowser{}, &message_text, &source_text,
+                                                       static_cast<int>(line));
+      return;
+    }
+    case renderer::MessageKind::kOpenWindow: {
+      const std::int64_t frame = reader.Int();
+      const std::wstring url = reader.Text();
+      const std::wstring name = reader.Text();
+      const std::optional<FrameInfo> opener = Frame(frame);
+      if (!reader.ok() || !opener) return;
+      std::wstring resolved = url.empty() ? L"about:blank" : url;
+      if (!url.empty()) resolved = ResolveUrl(opener->url, url).value_or(url);
+      // Without a name script asks for a new window; a named one may be a
+      // frame of this page, as for a link's target.
+      if (!name.empty()) {
+        LinkClicked(resolved, name);
+        return;
+      }
+      PostWork(TID_IO, [self = shared_from_this(), resolved, frame] {
+        self->AskPopup(resolved, {}, frame);
+      });
+      return;
+    }
+    default:
+      return;
+  }
 }
 
 void Browser::ProcessMessageArrived(const renderer::Message& frame) {

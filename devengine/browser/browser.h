@@ -44,6 +44,8 @@ class RendererHost;
 
 namespace devengine::browser {
 
+class PageDialogs;
+
 // Handler-call arguments that become a new reference for the handler, made
 // only when the handler has the entry.
 struct ThisBrowser {};
@@ -110,6 +112,9 @@ class Browser : public std::enable_shared_from_this<Browser> {
   // Queues a process message frame for the renderer; false once the browser
   // has closed or, asked on the UI thread, when its renderer has ended.
   bool SendToRenderer(renderer::Message message);
+  // Runs `code` in the document the frame shows, on a later turn of the
+  // renderer's main thread; nothing when it shows none.
+  void ExecuteScript(std::int64_t frame, std::wstring code, std::wstring url, int startLine);
 
   // Any thread, answered at once.
   bool CanGoBack() const;
@@ -151,6 +156,8 @@ class Browser : public std::enable_shared_from_this<Browser> {
     RequestData request;
     std::optional<std::wstring> markup;
     HistoryPlace place = HistoryPlace::New();
+    // The page it replaces in the main frame has agreed to be left.
+    bool leaveAgreed = false;
   };
 
   static LRESULT CALLBACK WatchWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -175,7 +182,8 @@ class Browser : public std::enable_shared_from_this<Browser> {
                        const std::wstring& base);
   void LoadSubresources(std::int64_t frame, std::uint64_t load, const page::Document& document,
                         const std::wstring& base);
-  void LoadResource(std::int64_t frame, std::uint64_t load, const std::wstring& url, Resource kind,
+  // False when the resource is not fetched, so `deliver` is never called.
+  bool LoadResource(std::int64_t frame, std::uint64_t load, const std::wstring& url, Resource kind,
                     std::function<void(std::string)> deliver);
   void ResourceDone(std::int64_t frame, std::uint64_t load, bool counted,
                     const std::function<void(std::string)>& deliver, std::string bytes);
@@ -189,13 +197,17 @@ class Browser : public std::enable_shared_from_this<Browser> {
   void RendererTerminated();
   // Hands a message the renderer sent to the client.
   void ProcessMessageArrived(const renderer::Message& frame);
+  // What a page's script asked of the browser: a new title, a console
+  // message, a pop-up.
+  void PageScriptReported(const renderer::Message& message);
   void Close();
 
   // IO thread.
   void BeforeLoad(std::int64_t frame, std::uint64_t load,
                   const std::shared_ptr<RecordRef<cef_request_t>>& request,
                   std::function<void(Browser&, std::optional<RequestData>)> next);
-  void AskPopup(std::wstring url, std::wstring target);
+  // `opener` is the frame that asks; the main frame when 0.
+  void AskPopup(std::wstring url, std::wstring target, std::int64_t opener = 0);
 
   // Job thread: waits for the request handler's word on the IO thread.
   bool AskRedirect(std::int64_t frame, const std::wstring& from, std::wstring& to);
@@ -232,6 +244,7 @@ class Browser : public std::enable_shared_from_this<Browser> {
   // UI thread only.
   std::unique_ptr<page::PageWindow> window_;
   std::unique_ptr<renderer::RendererHost> renderer_;
+  std::unique_ptr<PageDialogs> dialogs_;
 };
 
 }  // namespace devengine::browser

@@ -238,8 +238,9 @@ class FrameRecord final : public EngineObject<cef_frame_t> {
   void LoadString(const cef_string_t* markup, const cef_string_t* url) {
     browser_->LoadString(frame_, ToWString(markup), ToWString(url));
   }
-  // Scripts run in the renderer, which takes them with a later step.
-  void ExecuteJavaScript(const cef_string_t*, const cef_string_t*, int) {}
+  void ExecuteJavaScript(const cef_string_t* code, const cef_string_t* url, int line) {
+    browser_->ExecuteScript(frame_, ToWString(code), ToWString(url), line);
+  }
   int IsMain() { return frame_ == browser_->MainFrameId() ? 1 : 0; }
   cef_string_userfree_t GetName() {
     const auto frame = browser_->Frame(frame_);

@@ -33,6 +33,36 @@ enum class MessageKind : std::uint32_t {
   // Either way: a process message, its name and argument list
   // (values/message_wire.h).
   kProcessMessage = 6,
+  // Browser to renderer: frame id, code, script URL, start line. Runs in the
+  // frame's current document; a frame that shows none ignores it.
+  kExecuteScript = 7,
+  // Browser to renderer, after kShowDocument: frame id, scripts-enabled
+  // flag. The document's scripts run once this arrives (none when disabled).
+  kDocumentScripts = 8,
+  // Browser to renderer: frame id, document URL, script index (among the
+  // document's SCRIPT elements), fetched flag, text. An external script.
+  kScriptText = 9,
+  // Renderer to browser: frame id, title. Script set document.title.
+  kTitleChanged = 10,
+  // Renderer to browser: message, source, line. console.log and uncaught
+  // exceptions.
+  kConsoleMessage = 11,
+  // Renderer to browser: frame id, URL, target name. window.open.
+  kOpenWindow = 12,
+  // Renderer to browser: dialog id, dialog kind, document URL, message,
+  // default text (renderer/dialog_wire.h). The renderer's main thread waits
+  // for the kDialogAnswer of that id.
+  kScriptDialog = 13,
+  // Browser to renderer: dialog id, success flag, text. Taken by the pipe's
+  // thread straight to the waiting script.
+  kDialogAnswer = 14,
+  // Renderer to browser: flag. Whether the main frame's page now has a
+  // function in window.onbeforeunload.
+  kBeforeUnloadHandler = 15,
+  // Browser to renderer: request id. Runs the main frame's onbeforeunload.
+  kRunBeforeUnload = 16,
+  // Renderer to browser: request id, asks flag, message. What it answered.
+  kBeforeUnloadAnswer = 17,
 };
 
 struct Message {

@@ -199,6 +199,11 @@ void RendererFrame::LoadRequest(cef_request_t* request) {
   const auto ignored = RecordRef<cef_request_t>::Adopt(request);
 }
 
+void RendererFrame::ExecuteJavaScript(const cef_string_t* code, const cef_string_t* url,
+                                      int startLine) {
+  if (browser_ != nullptr) browser_->RunScript(*this, ViewOf(code), ViewOf(url), startLine);
+}
+
 cef_string_userfree_t RendererFrame::GetName() { return NewUserFreeString({}); }
 
 cef_frame_t* RendererFrame::GetParent() {

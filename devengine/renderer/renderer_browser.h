@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cef_capi.h"
@@ -57,6 +58,15 @@ class RendererBrowser final : public EngineObject<cef_browser_t> {
     send_to_browser_ = std::move(send);
   }
 
+  // How a frame's execute_java_script runs code in the document it shows.
+  using ScriptRunner = std::function<void(RendererFrame& frame, std::wstring_view code,
+                                          std::wstring_view url, int startLine)>;
+  void ConnectScriptRunner(ScriptRunner run) { run_script_ = std::move(run); }
+  void RunScript(RendererFrame& frame, std::wstring_view code, std::wstring_view url,
+                 int startLine) {
+    if (run_script_) run_script_(frame, code, url, startLine);
+  }
+
   // The browser is destroyed: its frames let go of their documents, their
   // contexts and of it.
   void Close();
@@ -90,6 +100,7 @@ class RendererBrowser final : public EngineObject<cef_browser_t> {
   std::int64_t main_frame_id_ = 0;
   std::vector<RecordRef<cef_frame_t>> frames_;
   std::function<bool(Message)> send_to_browser_;
+  ScriptRunner run_script_;
 };
 
 class RendererFrame final : public EngineObject<cef_frame_t> {
@@ -125,7 +136,7 @@ class RendererFrame final : public EngineObject<cef_frame_t> {
   void LoadRequest(cef_request_t* request);
   void LoadUrl(const cef_string_t*) {}
   void LoadString(const cef_string_t*, const cef_string_t*) {}
-  void ExecuteJavaScript(const cef_string_t*, const cef_string_t*, int) {}
+  void ExecuteJavaScript(const cef_string_t* code, const cef_string_t* url, int startLine);
   int IsMain() { return Flag(browser_ != nullptr && browser_->IsMainFrame(id_)); }
   int IsFocused() { return IsMain(); }
   cef_string_userfree_t GetName();

@@ -84,6 +84,22 @@ RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_pt
       });
       return;
     }
+    if (message.kind == MessageKind::kTitleChanged ||
+        message.kind == MessageKind::kConsoleMessage || message.kind == MessageKind::kOpenWindow) {
+      PostWork(TID_UI, [replies, message = std::move(message)] {
+        if (!replies->host_gone && replies->events.page_script)
+          replies->events.page_script(message);
+      });
+      return;
+    }
+    if (message.kind == MessageKind::kScriptDialog ||
+        message.kind == MessageKind::kBeforeUnloadHandler ||
+        message.kind == MessageKind::kBeforeUnloadAnswer) {
+      PostWork(TID_UI, [replies, message = std::move(message)] {
+        if (!replies->host_gone && replies->events.dialog) replies->events.dialog(message);
+      });
+      return;
+    }
     if (message.kind != MessageKind::kAnswer) return;
     PostWork(TID_UI, [replies, message = std::move(message)] {
       MessageReader reader(message);
@@ -141,6 +157,31 @@ void RendererHost::ShowDocument(std::int64_t frameId, bool isMain, const std::ws
                      .Take());
 }
 
+void RendererHost::StartScripts(std::int64_t frameId, bool enabled) {
+  channel_->Send(MessageWriter(MessageKind::kDocumentScripts).Int(frameId).Flag(enabled).Take());
+}
+
+void RendererHost::SendScriptText(std::int64_t frameId, const std::wstring& url, std::int64_t index,
+                                  bool fetched, const std::wstring& text) {
+  channel_->Send(MessageWriter(MessageKind::kScriptText)
+                     .Int(frameId)
+                     .Text(url)
+                     .Int(index)
+                     .Flag(fetched)
+                     .Text(text)
+                     .Take());
+}
+
+void RendererHost::ExecuteScript(std::int64_t frameId, const std::wstring& code,
+                                 const std::wstring& url, int startLine) {
+  channel_->Send(MessageWriter(MessageKind::kExecuteScript)
+                     .Int(frameId)
+                     .Text(code)
+                     .Text(url)
+                     .Int(startLine)
+                     .Take());
+}
+
 void RendererHost::RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done) {
   Request(MessageKind::kRequestSource, frameId, std::move(done));
 }
@@ -167,6 +208,14 @@ void RendererHost::DestroyBrowser() {
 bool RendererHost::SendProcessMessage(const Message& message) {
   if (message.kind != MessageKind::kProcessMessage || replies_->end_expected ||
       replies_->terminated || !Alive())
+    return false;
+  return channel_->Send(message);
+}
+
+bool RendererHost::SendDialogMessage(const Message& message) {
+  if ((message.kind != MessageKind::kDialogAnswer &&
+       message.kind != MessageKind::kRunBeforeUnload) ||
+      replies_->end_expected || replies_->terminated || !Alive())
     return false;
   return channel_->Send(message);
 }

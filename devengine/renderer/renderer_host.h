@@ -37,6 +37,12 @@ class RendererHost {
     std::function<void()> terminated;
     // A process message the renderer sent (a kProcessMessage frame).
     std::function<void(Message)> process_message{};
+    // What a page's script tells the browser: a kTitleChanged,
+    // kConsoleMessage or kOpenWindow frame.
+    std::function<void(Message)> page_script{};
+    // A page dialog: a kScriptDialog, kBeforeUnloadHandler or
+    // kBeforeUnloadAnswer frame.
+    std::function<void(Message)> dialog{};
   };
 
   // Starts a renderer for browser `browserId`: this executable, or
@@ -64,12 +70,24 @@ class RendererHost {
   // destroyed without being called.
   void RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done);
   void RequestText(std::int64_t frameId, std::function<void(std::wstring)> done);
+  // The document just shown in the frame runs its scripts, or, when
+  // `enabled` is false, none.
+  void StartScripts(std::int64_t frameId, bool enabled);
+  // The text of the frame's external script `index` (among its SCRIPT
+  // elements), or word that it could not be had.
+  void SendScriptText(std::int64_t frameId, const std::wstring& url, std::int64_t index,
+                      bool fetched, const std::wstring& text);
+  // Runs `code` in the document the frame shows, if any.
+  void ExecuteScript(std::int64_t frameId, const std::wstring& code, const std::wstring& url,
+                     int startLine);
   // The renderer tells its handler the browser is gone and ends with code 0;
   // that end is no termination.
   void DestroyBrowser();
   // Queues a kProcessMessage frame; false when the renderer has ended or is
   // ending, or the frame cannot be sent.
   bool SendProcessMessage(const Message& message);
+  // Queues a kDialogAnswer or kRunBeforeUnload frame; false as above.
+  bool SendDialogMessage(const Message& message);
 
   bool Alive() const;
   DWORD ProcessId() const { return process_id_; }

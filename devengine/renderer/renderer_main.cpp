@@ -2,17 +2,21 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <memory>
 #include <utility>
 
 #include "channel.h"
 #include "engine_object.h"
 #include "page/html.h"
+#include "page_script.h"
 #include "protocol.h"
 #include "record_ref.h"
 #include "renderer_browser.h"
 #include "renderer_thread.h"
+#include "script_dialogs.h"
 #include "script_values/script_values.h"
 #include "trace.h"
 #include "values/message_wire.h"
@@ -32,6 +36,10 @@ class Renderer {
         browser_hold_(RecordRef<cef_browser_t>::Adopt(browser_->record())),
         channel_(channel) {
     browser_->ConnectBrowserProcess([&channel](Message message) { return channel.Send(message); });
+    browser_->ConnectScriptRunner(
+        [this](RendererFrame& frame, std::wstring_view code, std::wstring_view url, int startLine) {
+          RunFrameScript(HostFor(frame), code, url, startLine);
+        });
   }
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
@@ -74,8 +82,46 @@ class Renderer {
       case MessageKind::kProcessMessage:
         Deliver(message);
         return;
-      case MessageKind::kAnswer:
+      case MessageKind::kExecuteScript: {
+        const std::int64_t frame = reader.Int();
+        std::wstring code = reader.Text();
+        std::wstring url = reader.Text();
+        const std::int64_t line = reader.Int();
+        if (reader.ok()) ExecuteScript(frame, code, url, line);
         return;
+      }
+      case MessageKind::kDocumentScripts: {
+        const std::int64_t frame = reader.Int();
+        const bool enabled = reader.Flag();
+        if (reader.ok()) scripts_.Start(frame, enabled);
+        return;
+      }
+      case MessageKind::kScriptText: {
+        const std::int64_t frame = reader.Int();
+        std::wstring url = reader.Text();
+        const std::int64_t index = reader.Int();
+        const bool fetched = reader.Flag();
+        std::wstring text = reader.Text();
+        if (reader.ok()) scripts_.ExternalText(frame, url, index, fetched, std::move(text));
+        return;
+      }
+      case MessageKind::kAnswer:
+      case MessageKind::kTitleChanged:
+      case MessageKind::kConsoleMessage:
+      case MessageKind::kOpenWindow:
+      case MessageKind::kScriptDialog:
+      case MessageKind::kDialogAnswer:
+      case MessageKind::kBeforeUnloadHandler:
+      case MessageKind::kBeforeUnloadAnswer:
+        return;
+      case MessageKind::kRunBeforeUnload: {
+        const std::int64_t request = reader.Int();
+        if (reader.ok())
+          AnswerBeforeUnload(
+              browser_->MainFrame(), [this](Message answer) { return channel_.Send(answer); },
+              request);
+        return;
+      }
     }
   }
 
@@ -86,6 +132,7 @@ class Renderer {
   }
 
   bool ended() const { return ended_; }
+  ScriptDialogs& dialogs() { return dialogs_; }
   const char* end_reason() const { return end_reason_; }
 
  private:
@@ -99,9 +146,30 @@ class Renderer {
     RecordRef<cef_v8context_t> previous =
         frame.Show(std::move(url), page::ParseHtml(std::move(markup)));
     ReleaseContext(frame, std::move(previous));
+    PageScriptHost host = HostFor(frame);
+    if (const auto context = script_values::ContextOfRecord(frame.context())) {
+      InstallPageBuiltins(*context, host);
+      InstallDialogBuiltins(*context, host, dialogs_);
+    }
     if (auto call = Entry(&cef_render_process_handler_t::on_context_created)) {
       call(handler_.get(), Handed(*browser_), Handed(frame), Handed(frame.context()));
     }
+    scripts_.DocumentShown(host);
+  }
+
+  PageScriptHost HostFor(RendererFrame& frame) {
+    return {handler_.get(), browser_, &frame,
+            [this](Message message) { return channel_.Send(message); }};
+  }
+
+  // Code the browser process asks a frame to run; a frame it does not know
+  // runs nothing.
+  void ExecuteScript(std::int64_t frame_id, std::wstring_view code, std::wstring_view url,
+                     std::int64_t line) {
+    RendererFrame* frame = browser_->FindFrame(frame_id);
+    if (frame == nullptr) return;
+    RunFrameScript(HostFor(*frame), code, url,
+                   static_cast<int>(std::clamp<std::int64_t>(line, INT_MIN, INT_MAX)));
   }
 
   // Tells the handler that `context`, the frame's until now, is released.
@@ -132,7 +200,10 @@ class Renderer {
   }
 
   void DestroyBrowser() {
-    for (RendererFrame* frame : browser_->Frames()) ReleaseContext(*frame, frame->Close());
+    for (RendererFrame* frame : browser_->Frames()) {
+      scripts_.Forget(frame->id());
+      ReleaseContext(*frame, frame->Close());
+    }
     if (auto call = Entry(&cef_render_process_handler_t::on_browser_destroyed)) {
       call(handler_.get(), Handed(*browser_));
     }
@@ -145,6 +216,8 @@ class Renderer {
   RendererBrowser* browser_;
   RecordRef<cef_browser_t> browser_hold_;
   Channel& channel_;
+  PageScripts scripts_;
+  ScriptDialogs dialogs_;
   bool ended_ = false;
   const char* end_reason_ = "";
 };
@@ -186,9 +259,13 @@ void RunRenderer(cef_render_process_handler_t* handler, const std::wstring& chan
     WorkQueue& work = RendererWork();
     channel->Start({
         [&renderer, &work](Message message) {
+          if (renderer.dialogs().Intercept(message)) return;
           work.Post([&renderer, message = std::move(message)] { renderer.Handle(message); });
         },
-        [&renderer, &work] { work.Post([&renderer] { renderer.BrowserProcessGone(); }); },
+        [&renderer, &work] {
+          renderer.dialogs().End();
+          work.Post([&renderer] { renderer.BrowserProcessGone(); });
+        },
     });
     renderer.Begin();
     RunUntilEnded(renderer);
