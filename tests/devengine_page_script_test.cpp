@@ -358,6 +358,21 @@ TEST_F(DevEnginePageScript, CodeSentToAFrameRunsInItsDocument) {
   EXPECT_EQ(console[1].number, 7);
 }
 
+TEST_F(DevEnginePageScript, AJavascriptAddressRunsInThePageAndLeavesItShown) {
+  Serve({{"/page", {.Body = "<html><head><title>T</title></head><body></body></html>"}}});
+  Open("/page");
+  const std::size_t loads = FClient.Notes("loading").size();
+  const Held<cef_frame_t> frame(FrameNamed(L""));
+  const std::wstring url = L"JavaScript:console.log('run%20here',%20document.title%20+%20'%C3%A9')";
+  const cef_string_t address = Borrowed(url);
+  frame->load_url(frame.get(), &address);
+  ASSERT_TRUE(ConsoleHas(1));
+  EXPECT_EQ(FClient.Notes("console")[0].text, L"run here T\u00e9");
+  Execute(L"console.log(document.title)");
+  ASSERT_TRUE(ConsoleHas(2));
+  EXPECT_EQ(FClient.Notes("loading").size(), loads) << "no load started";
+}
+
 TEST_F(DevEnginePageScript, WindowOpenTakesThePopupPathWithTheResolvedAddress) {
   Serve({{"/dir/page",
           {.Body = "<html><body><iframe name=\"child\" src=\"/sub/inner\">"

@@ -291,6 +291,15 @@ void Browser::LoadUrl(std::int64_t frame, std::wstring url) {
 
 void Browser::LoadRequest(std::int64_t frame, RequestData request) {
   if (request.url.empty()) return;
+  // A javascript: address runs its code in the frame's page, which stays.
+  constexpr std::wstring_view kScriptScheme = L"javascript:";
+  if (AsciiLower(request.url.substr(0, kScriptScheme.size())) == kScriptScheme) {
+    if (settings_.JavascriptEnabled()) {
+      ExecuteScript(frame, Utf8ToUtf16(PercentDecoded(request.url.substr(kScriptScheme.size()))),
+                    L"", 1);
+    }
+    return;
+  }
   PostUi([frame, request = std::move(request)](Browser& self) {
     self.StartLoad(frame, {request, std::nullopt, HistoryPlace::New()});
   });

@@ -23,8 +23,8 @@ int HexValue(wchar_t ch) {
   return -1;
 }
 
-// The bytes `text` stands for: %XX escapes decoded, every other character
-// as UTF-8.
+}  // namespace
+
 std::string PercentDecoded(std::wstring_view text) {
   std::string bytes;
   for (std::size_t index = 0; index < text.size(); ++index) {
@@ -41,6 +41,8 @@ std::string PercentDecoded(std::wstring_view text) {
   }
   return bytes;
 }
+
+namespace {
 
 std::optional<std::string> Base64Decoded(std::string_view text) {
   std::string bytes;

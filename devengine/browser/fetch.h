@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "net_error.h"
 #include "request.h"
@@ -36,6 +37,10 @@ FetchResponse Fetch(const RequestData& request, const FetchControl& control);
 
 // The http and https part of Fetch.
 FetchResponse FetchHttp(RequestData request, const FetchControl& control);
+
+// The bytes `text` stands for: %XX escapes decoded, every other character
+// as UTF-8.
+std::string PercentDecoded(std::wstring_view text);
 
 // Whether Fetch knows the address's scheme at all.
 bool IsFetchableScheme(std::wstring_view scheme);
