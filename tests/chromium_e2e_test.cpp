@@ -308,6 +308,29 @@ TEST_F(ChromiumEndToEnd, BackAndForwardAreFollowedByTheAddressEvents) {
   }
 }
 
+// The bundled start page's "Say hello" link runs its script, which asks for a
+// name and greets with a list it counts; the engine's own dialogs answer.
+TEST_F(ChromiumEndToEnd, TheStartPagesGreetingLinkRunsItsScript) {
+  std::wstring page = L"file:///" + BinFolder() + L"/resources/start.html";
+  std::ranges::replace(page, L'\\', L'/');
+  FControl->Load(page);
+  ASSERT_TRUE(LoadsEnded(1));
+  SetEnvironmentVariableW(L"NIMBRA_ENGINE_DIALOG_ANSWER", L"accept:Ada");
+  FControl->Load(L"javascript:greet()");
+  const auto dialogs = [&] { return TraceEvents(ReadLines(TracePath()), "dialog"); };
+  const bool answered = PumpUntil([&] { return dialogs().size() >= 2; });
+  SetEnvironmentVariableW(L"NIMBRA_ENGINE_DIALOG_ANSWER", nullptr);
+  ASSERT_TRUE(answered);
+  const std::vector<std::string> asked = dialogs();
+  EXPECT_EQ(TraceValue(asked[0], "kind"), "prompt");
+  EXPECT_EQ(TraceValue(asked[0], "message"), "What is your name?");
+  EXPECT_EQ(TraceValue(asked[0], "default"), "friend");
+  EXPECT_EQ(TraceValue(asked[1], "kind"), "alert");
+  EXPECT_EQ(TraceValue(asked[1], "message"),
+            "Hello, Ada! The script on this page counted the first squares: 1, 4, 9, 16, 25.");
+  EXPECT_EQ(FEvents.Count("load_start"), 1u) << "the page stays";
+}
+
 TEST_F(ChromiumEndToEnd, StopEndsASlowPageAsAborted) {
   Serve({{"/slow", {.Body = Page("slow", "late"), .DelayMs = 60000}}});
   FControl->Load(Url("/slow"));
