@@ -44,31 +44,15 @@ std::uint64_t NextLoad() { return next_load++; }
 
 // Which client entry answers with each kind of handler.
 template <class Handler>
-struct HandlerGetter;
-template <>
-struct HandlerGetter<cef_life_span_handler_t> {
-  static constexpr auto get = &cef_client_t::get_life_span_handler;
-};
-template <>
-struct HandlerGetter<cef_load_handler_t> {
-  static constexpr auto get = &cef_client_t::get_load_handler;
-};
-template <>
-struct HandlerGetter<cef_display_handler_t> {
-  static constexpr auto get = &cef_client_t::get_display_handler;
-};
-template <>
-struct HandlerGetter<cef_request_handler_t> {
-  static constexpr auto get = &cef_client_t::get_request_handler;
-};
-template <>
-struct HandlerGetter<cef_focus_handler_t> {
-  static constexpr auto get = &cef_client_t::get_focus_handler;
-};
-template <>
-struct HandlerGetter<cef_jsdialog_handler_t> {
-  static constexpr auto get = &cef_client_t::get_jsdialog_handler;
-};
+constexpr auto kHandlerGetter = nullptr;
+// clang-format off
+template <> constexpr auto kHandlerGetter<cef_life_span_handler_t> = &cef_client_t::get_life_span_handler;
+template <> constexpr auto kHandlerGetter<cef_load_handler_t> = &cef_client_t::get_load_handler;
+template <> constexpr auto kHandlerGetter<cef_display_handler_t> = &cef_client_t::get_display_handler;
+template <> constexpr auto kHandlerGetter<cef_request_handler_t> = &cef_client_t::get_request_handler;
+template <> constexpr auto kHandlerGetter<cef_focus_handler_t> = &cef_client_t::get_focus_handler;
+template <> constexpr auto kHandlerGetter<cef_jsdialog_handler_t> = &cef_client_t::get_jsdialog_handler;
+// clang-format on
 
 template <class Member>
 struct HandlerEntry;
@@ -81,7 +65,7 @@ struct HandlerEntry<Result (CEF_CALLBACK* Handler::*)(Handler*, Params...)> {
 // The handler's one reference belongs to the engine.
 template <class Handler>
 RecordRef<Handler> AskHandler(cef_client_t* client) {
-  constexpr auto getter = HandlerGetter<Handler>::get;
+  constexpr auto getter = kHandlerGetter<Handler>;
   if (client == nullptr || client->*getter == nullptr) return {};
   return RecordRef<Handler>::Adopt((client->*getter)(client));
 }
