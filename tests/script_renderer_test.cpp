@@ -6,6 +6,8 @@
 // by evaluating script or checking values in the renderer. The browser side
 // drives a TChromium in a plain form and waits for the answers.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <oleauto.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -219,14 +221,22 @@ class TTestRenderer : public TCefRenderProcessHandlerOwn {
     return L"exception: " + (exception ? exception->GetMessage() : ustring(L"none given"));
   }
 
-  // Answers the date made of `date` as it reads back, and whether it is one.
+  // Answers whether the value made of `date` is a date, the date it reads
+  // back as, and the universal time script sees in it (milliseconds since
+  // 1970).
   static PMessage DateReadBack(const PBrowser& browser, double date) {
     PMessage answer = TCefProcessMessageRef::New(L"date");
     const TInterfacePtr<ICefListValue> list = answer->GetArgumentList();
-    const TEnteredContext entered(browser->GetMainFrame()->GetV8context());
+    const PContext context = browser->GetMainFrame()->GetV8context();
+    const TEnteredContext entered(context);
     const PValue value = entered.Entered() ? V8::NewDate(date) : nullptr;
     list->SetBool(0, value && value->IsDate());
     list->SetDouble(1, value ? value->GetDateValue() : -1);
+    PValue seen;
+    TInterfacePtr<ICefV8Exception> exception;
+    if (value && context->GetGlobal()->SetValueByKey(L"made", value, V8_PROPERTY_ATTRIBUTE_NONE) &&
+        context->Eval(L"made.getTime()", seen, exception) && seen)
+      list->SetDouble(2, seen->GetDoubleValue());
     return answer;
   }
 
@@ -377,15 +387,34 @@ TEST_F(ScriptRendererTest, ANameAndItsTextCrossBothWaysThroughNewListsAndDiction
   }
 }
 
+// Milliseconds since 1970 of the universal time of the local date-time
+// `date`, by the operating system's own conversions.
+double UniversalMilliseconds(double date) {
+  SYSTEMTIME local{}, universal{};
+  FILETIME file{};
+  if (!VariantTimeToSystemTime(date, &local) ||
+      !TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) ||
+      !SystemTimeToFileTime(&universal, &file))
+    return -1;
+  const ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  return static_cast<double>(ticks.QuadPart - 116444736000000000ULL) / 10000.0;
+}
+
+// ctest runs this executable, and so its renderers, in a zone an hour east of
+// universal time (two in summer), so that a missing conversion shows.
 TEST_F(ScriptRendererTest, ADateReadsBackAsTheLocalTimeItWasMadeOf) {
   // Midnight, a winter noon and a summer evening, in days since 30 December 1899.
-  for (const double date : {36526.0, 45000.5, 45123.75}) {
+  const double dates[] = {36526.0, 45000.5, 45123.75};
+  ASSERT_NE(UniversalMilliseconds(dates[0]), (dates[0] - 25569.0) * 86400000.0)
+      << "the local zone is universal time";
+  for (const double date : dates) {
     PMessage question = TCefProcessMessageRef::New(L"date");
     question->GetArgumentList()->SetDouble(0, date);
     const PMessage answer = Ask(question);
     ASSERT_TRUE(answer);
     EXPECT_TRUE(answer->GetArgumentList()->GetBool(0)) << date;
     EXPECT_NEAR(answer->GetArgumentList()->GetDouble(1), date, 1.0 / 86400000) << date;
+    EXPECT_EQ(answer->GetArgumentList()->GetDouble(2), UniversalMilliseconds(date)) << date;
   }
 }
 
