@@ -5,21 +5,16 @@
 // processes its browsers start.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "devengine_test_records.h"
-#include "test_http_server.h"
-#include "test_support.h"
+#include "devengine_browser_fixture.h"
 
 namespace {
 
@@ -33,11 +28,6 @@ struct Note {
   bool on_ui = false;
 };
 
-template <class Record>
-void Drop(Record* record) {
-  if (record != nullptr) record->base.release(&record->base);
-}
-
 std::int64_t FrameId(cef_frame_t* frame) {
   return frame == nullptr ? 0 : frame->get_identifier(frame);
 }
@@ -46,22 +36,16 @@ int BrowserId(cef_browser_t* browser) {
   return browser == nullptr ? 0 : browser->get_identifier(browser);
 }
 
-std::wstring TakeText(cef_string_userfree_t text) {
-  std::wstring taken = text == nullptr ? std::wstring() : TextOf(*text);
-  cef_string_userfree_utf16_free(text);
-  return taken;
-}
-
 // A program's client with load, display, request and life-span handlers
 // that note every call, with the thread it came on, and answer as the test
 // sets.
-class TestClient {
+class TestClient : public ProgramObject<TestClient> {
  public:
   TestClient() {
-    client.record().get_load_handler = &GetLoad;
-    client.record().get_display_handler = &GetDisplay;
-    client.record().get_request_handler = &GetRequest;
-    client.record().get_life_span_handler = &GetLifeSpan;
+    client.record().get_load_handler = &HandOut<&TestClient::load>;
+    client.record().get_display_handler = &HandOut<&TestClient::display>;
+    client.record().get_request_handler = &HandOut<&TestClient::request>;
+    client.record().get_life_span_handler = &HandOut<&TestClient::life_span>;
     load.record().on_load_start = &OnLoadStart;
     load.record().on_load_end = &OnLoadEnd;
     load.record().on_load_error = &OnLoadError;
@@ -106,10 +90,6 @@ class TestClient {
   ProgramRecord<cef_life_span_handler_t, TestClient> life_span{this};
 
  private:
-  template <class Record>
-  static TestClient& Of(Record* self) {
-    return ProgramRecord<Record, TestClient>::OwnerOf(self);
-  }
   void Add(Note note, cef_browser_t* browser, cef_frame_t* frame = nullptr) {
     note.browser = BrowserId(browser);
     note.frame = FrameId(frame);
@@ -120,18 +100,6 @@ class TestClient {
     notes.push_back(std::move(note));
   }
 
-  static cef_load_handler_t* CEF_CALLBACK GetLoad(cef_client_t* self) {
-    return Of(self).load.Handed();
-  }
-  static cef_display_handler_t* CEF_CALLBACK GetDisplay(cef_client_t* self) {
-    return Of(self).display.Handed();
-  }
-  static cef_request_handler_t* CEF_CALLBACK GetRequest(cef_client_t* self) {
-    return Of(self).request.Handed();
-  }
-  static cef_life_span_handler_t* CEF_CALLBACK GetLifeSpan(cef_client_t* self) {
-    return Of(self).life_span.Handed();
-  }
   static void CEF_CALLBACK OnLoadStart(cef_load_handler_t* self, cef_browser_t* browser,
                                        cef_frame_t* frame) {
     Of(self).Add({"load_start"}, browser, frame);
@@ -168,7 +136,7 @@ class TestClient {
   static int CEF_CALLBACK OnBeforeResourceLoad(cef_request_handler_t* self, cef_browser_t* browser,
                                                cef_frame_t* frame, cef_request_t* request) {
     TestClient& client = Of(self);
-    const std::wstring url = TakeText(request->get_url(request));
+    const std::wstring url = Take(request->get_url(request));
     if (const auto rewritten = client.rewrite.find(url); rewritten != client.rewrite.end()) {
       const cef_string_t address = Borrowed(rewritten->second);
       request->set_url(request, &address);
@@ -203,98 +171,19 @@ class TestClient {
   }
 };
 
-// Receives a frame's source or text once.
-struct TextVisitor {
-  TextVisitor() { program.record().visit = &Visit; }
-  static void CEF_CALLBACK Visit(cef_string_visitor_t* self, const cef_string_t* text) {
-    TextVisitor& visitor = ProgramRecord<cef_string_visitor_t, TextVisitor>::OwnerOf(self);
-    visitor.text = TextOf(*text);
-    visitor.on_ui = cef_currently_on(TID_UI) != 0;
-  }
-  std::optional<std::wstring> text;
-  bool on_ui = false;
-  ProgramRecord<cef_string_visitor_t, TextVisitor> program{this};
-};
-
-std::vector<DWORD> ChildProcesses(DWORD parent) {
-  std::vector<DWORD> children;
-  const TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
-  }
-  return children;
-}
-
 std::string Page(const std::string& title, const std::string& body) {
   return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
 }
 
-class DevEngineBrowser : public ::testing::Test {
+class DevEngineBrowser : public DevEngineBrowserFixture<TestClient> {
  protected:
-  void SetUp() override { Initialize(0); }
-
-  void Initialize(int inspector_port) {
-    cef_settings_t settings{};
-    settings.size = sizeof settings;
-    settings.remote_debugging_port = inspector_port;
-    ASSERT_EQ(cef_initialize(nullptr, &settings, nullptr), 1);
-    FParent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
-                              600, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(FParent, nullptr);
+  // Every browser, pop-ups too, is gone before the engine ends.
+  void EndBrowser() override {
+    EndWithTheWindow([&] {
+      return FClient.Notes("before_close").size() >= FClient.Notes("after_created").size();
+    });
   }
 
-  void TearDown() override {
-    FBrowser.reset();
-    if (FParent != nullptr) DestroyWindow(FParent);
-    Pump(
-        [&] {
-          return FClient.Notes("before_close").size() >= FClient.Notes("after_created").size();
-        },
-        3000);
-    FServer.reset();
-    cef_shutdown();
-  }
-
-  void Serve(std::map<std::string, TTestPage> pages) {
-    FServer = std::make_unique<TTestHttpServer>(std::move(pages));
-  }
-  std::wstring Url(const std::string& path) const { return FServer->Url(path); }
-
-  // Runs window messages and the engine's UI work until `done` or time-out.
-  static bool Pump(const std::function<bool()>& done, DWORD milliseconds = 15000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-      cef_do_message_loop_work();
-      if (done()) return true;
-      if (GetTickCount() - start > milliseconds) return false;
-      Sleep(5);
-    }
-  }
-
-  cef_browser_t* Create(const std::wstring& url) {
-    RECT client{};
-    GetClientRect(FParent, &client);
-    cef_window_info_t window{};
-    window.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP;
-    window.width = client.right;
-    window.height = client.bottom;
-    window.parent_window = FParent;
-    cef_browser_settings_t settings{};
-    settings.size = sizeof settings;
-    const cef_string_t address = Borrowed(url);
-    FBrowser = std::make_unique<Held<cef_browser_t>>(cef_browser_host_create_browser_sync(
-        &window, FClient.client.Handed(), &address, &settings));
-    return FBrowser->get();
-  }
-  cef_browser_t* Browser() const { return FBrowser->get(); }
   std::int64_t MainFrameId() const {
     const Held<cef_frame_t> frame(Browser()->get_main_frame(Browser()));
     return frame->get_identifier(frame.get());
@@ -330,16 +219,11 @@ class DevEngineBrowser : public ::testing::Test {
     const Held<cef_frame_t> frame(Browser()->get_main_frame(Browser()));
     return SourceOf(frame.get());
   }
-
-  TestClient FClient;
-  std::unique_ptr<TTestHttpServer> FServer;
-  std::unique_ptr<Held<cef_browser_t>> FBrowser;
-  HWND FParent = nullptr;
 };
 
 TEST_F(DevEngineBrowser, ALoadIsAnnouncedInOrderOnTheUiThread) {
   Serve({{"/page", {.Body = Page("Hello", "<p>Hi there</p>")}}});
-  Create(Url("/page"));
+  OpenBrowser(Url("/page"));
   ASSERT_TRUE(LoadsEnded(1));
   const std::int64_t main = MainFrameId();
   struct Expected {
@@ -382,7 +266,7 @@ TEST_F(DevEngineBrowser, TheRequestHandlerRewritesAndCancelsRequests) {
          {"/blocked.png", {.Headers = {{"Content-Type", "image/png"}}, .Body = "x"}}});
   FClient.rewrite[Url("/alias")] = Url("/target");
   FClient.cancel = {Url("/blocked.png"), Url("/never")};
-  Create(Url("/alias"));
+  OpenBrowser(Url("/alias"));
   ASSERT_TRUE(LoadsEnded(1));
   EXPECT_EQ(LastAddress(), Url("/target"));
   ASSERT_TRUE(Pump([&] { return FServer->Received("/kept.png"); }));
@@ -403,7 +287,7 @@ TEST_F(DevEngineBrowser, TheRequestHandlerRewritesAndCancelsRequests) {
 
 TEST_F(DevEngineBrowser, BackAndForwardWalkTheHistory) {
   Serve({{"/a", {.Body = Page("A", "a")}}, {"/b", {.Body = Page("B", "b")}}});
-  Create(Url("/a"));
+  OpenBrowser(Url("/a"));
   ASSERT_TRUE(LoadsEnded(1));
   EXPECT_EQ(Browser()->can_go_back(Browser()), 0);
   Load(Url("/b"));
@@ -426,7 +310,7 @@ TEST_F(DevEngineBrowser, BackAndForwardWalkTheHistory) {
 
 TEST_F(DevEngineBrowser, StopEndsASlowPageAsAborted) {
   Serve({{"/slow", {.Body = Page("slow", "late"), .DelayMs = 60000}}});
-  Create(Url("/slow"));
+  OpenBrowser(Url("/slow"));
   ASSERT_TRUE(Pump([&] { return FServer->Received("/slow"); }));
   EXPECT_EQ(Browser()->is_loading(Browser()), 1);
   Browser()->stop_load(Browser());
@@ -446,7 +330,7 @@ TEST_F(DevEngineBrowser, AddressesThatCannotLoadFailWithAnErrorPage) {
   };
   const Case cases[] = {
       {L"nimbraword", -300}, {L"local://c/", -302}, {L"http://127.0.0.1:1/", -102}};
-  Create(L"");
+  OpenBrowser(L"");
   std::size_t loads = 0;
   for (const Case& failing : cases) {
     SCOPED_TRACE(std::string(failing.url.begin(), failing.url.end()));
@@ -467,16 +351,17 @@ TEST_F(DevEngineBrowser, AddressesThatCannotLoadFailWithAnErrorPage) {
 TEST_F(DevEngineBrowser, AnIframeReportsItsLoadForItsOwnFrame) {
   Serve({{"/outer", {.Body = Page("outer", "<iframe name=\"child\" src=\"/inner\"></iframe>")}},
          {"/inner", {.Body = Page("inner", "<p>inside</p>")}}});
-  Create(Url("/outer"));
+  OpenBrowser(Url("/outer"));
   ASSERT_TRUE(LoadsEnded(1));
   const std::int64_t main = MainFrameId();
-  const cef_string_t name = Borrowed(L"child");
+  const std::wstring child_name = L"child";
+  const cef_string_t name = Borrowed(child_name);
   const Held<cef_frame_t> child(Browser()->get_frame(Browser(), &name));
   ASSERT_NE(child.get(), nullptr);
   const std::int64_t inner = child->get_identifier(child.get());
   EXPECT_NE(inner, main);
   EXPECT_EQ(Browser()->get_frame_count(Browser()), 2u);
-  EXPECT_EQ(TakeText(child->get_url(child.get())), Url("/inner"));
+  EXPECT_EQ(Take(child->get_url(child.get())), Url("/inner"));
 
   std::vector<std::pair<std::string, std::int64_t>> loads;
   for (const Note& note : FClient.Notes()) {
@@ -494,7 +379,7 @@ TEST_F(DevEngineBrowser, CookiesFromAResponseGoBackWithLaterRequests) {
           {.Headers = {{"Content-Type", "text/html"}, {"Set-Cookie", "flavour=oat; Path=/"}},
            .Body = Page("set", "")}},
          {"/check", {.Body = Page("check", "")}}});
-  Create(Url("/set"));
+  OpenBrowser(Url("/set"));
   ASSERT_TRUE(LoadsEnded(1));
   Load(Url("/check"));
   ASSERT_TRUE(LoadsEnded(2));
@@ -511,7 +396,7 @@ TEST_F(DevEngineBrowser, ALinkToANewWindowAsksBeforeOpeningAPopup) {
                         "<a href=\"/opened\" target=\"_blank\">open a new window with "
                         "this rather long link text</a>")}},
          {"/opened", {.Body = Page("opened", "new")}}});
-  Create(Url("/links"));
+  OpenBrowser(Url("/links"));
   ASSERT_TRUE(LoadsEnded(1));
   // Found the way a user finds it: the status line names it under the pointer.
   const HWND window = EngineWindow();
@@ -541,12 +426,12 @@ TEST_F(DevEngineBrowser, ALinkToANewWindowAsksBeforeOpeningAPopup) {
 
 TEST_F(DevEngineBrowser, ARendererThatDiesIsReportedAndReplacedAtTheNextLoad) {
   Serve({{"/one", {.Body = Page("one", "first")}}, {"/two", {.Body = Page("two", "second")}}});
-  Create(Url("/one"));
+  OpenBrowser(Url("/one"));
   ASSERT_TRUE(LoadsEnded(1));
   ASSERT_TRUE(MainSource().has_value());
   // The renderer is the only child process this test has.
   std::optional<DWORD> renderer;
-  for (DWORD id : ChildProcesses(GetCurrentProcessId())) renderer = id;
+  for (DWORD id : ChildProcesses()) renderer = id;
   ASSERT_TRUE(renderer.has_value());
   const TKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, *renderer));
   ASSERT_TRUE(TerminateProcess(process.get(), 1));
@@ -561,7 +446,7 @@ class DevEngineInspector : public DevEngineBrowser {
  protected:
   void SetUp() override {
     FPort = FreePort();
-    Initialize(FPort);
+    StartEngine(FPort);
   }
   static int FreePort() {
     const TTestHttpServer probe({});
@@ -572,10 +457,10 @@ class DevEngineInspector : public DevEngineBrowser {
 
 TEST_F(DevEngineInspector, TheInspectorShowsAPageAddressTitleAndSource) {
   Serve({{"/page", {.Body = Page("Looked at", "<b>bold</b>")}}});
-  Create(Url("/page"));
+  OpenBrowser(Url("/page"));
   ASSERT_TRUE(LoadsEnded(1));
   const Held<cef_browser_host_t> host(Browser()->get_host(Browser()));
-  const std::wstring address = TakeText(host->get_dev_tools_url(host.get(), 1));
+  const std::wstring address = Take(host->get_dev_tools_url(host.get(), 1));
   const int id = Browser()->get_identifier(Browser());
   EXPECT_EQ(address,
             L"http://127.0.0.1:" + std::to_wstring(FPort) + L"/devtools/" + std::to_wstring(id));
@@ -591,9 +476,4 @@ TEST_F(DevEngineInspector, TheInspectorShowsAPageAddressTitleAndSource) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Started again as a renderer by the browsers under test.
-  if (const int ended = cef_execute_process(nullptr, nullptr); ended >= 0) return ended;
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunAsRendererOrTests(argc, argv); }

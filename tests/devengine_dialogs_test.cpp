@@ -7,21 +7,13 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "devengine_test_records.h"
-#include "test_support.h"
+#include "devengine_browser_fixture.h"
 
 namespace {
-
-template <class Record>
-void Drop(Record* record) {
-  if (record != nullptr) record->base.release(&record->base);
-}
 
 // One question the JavaScript-dialog handler was asked.
 struct Asked {
@@ -35,11 +27,11 @@ struct Asked {
 
 // A client whose dialog handler notes every question and, when it takes
 // dialogs over, keeps their callbacks for the test to answer.
-class DialogClient {
+class DialogClient : public ProgramObject<DialogClient> {
  public:
   DialogClient() {
-    client.record().get_display_handler = &GetDisplay;
-    client.record().get_life_span_handler = &GetLifeSpan;
+    client.record().get_display_handler = &HandOut<&DialogClient::display>;
+    client.record().get_life_span_handler = &HandOut<&DialogClient::life_span>;
     client.record().get_jsdialog_handler = &GetDialogs;
     display.record().on_title_change = &OnTitle;
     life_span.record().on_before_close = &OnBeforeClose;
@@ -88,10 +80,6 @@ class DialogClient {
   ProgramRecord<cef_jsdialog_handler_t, DialogClient> dialogs{this};
 
  private:
-  template <class Record>
-  static DialogClient& Of(Record* self) {
-    return ProgramRecord<Record, DialogClient>::OwnerOf(self);
-  }
   int Note(Asked question, cef_browser_t* browser, cef_jsdialog_callback_t* given) {
     Drop(browser);
     const std::lock_guard lock(mutex);
@@ -105,12 +93,6 @@ class DialogClient {
     return 1;
   }
 
-  static cef_display_handler_t* CEF_CALLBACK GetDisplay(cef_client_t* self) {
-    return Of(self).display.Handed();
-  }
-  static cef_life_span_handler_t* CEF_CALLBACK GetLifeSpan(cef_client_t* self) {
-    return Of(self).life_span.Handed();
-  }
   static cef_jsdialog_handler_t* CEF_CALLBACK GetDialogs(cef_client_t* self) {
     return Of(self).has_dialog_handler ? Of(self).dialogs.Handed() : nullptr;
   }
@@ -167,61 +149,29 @@ std::wstring PageWith(const std::wstring& title, const std::wstring& script) {
          L"</script></body></html>";
 }
 
-class DevEngineDialogs : public ::testing::Test {
+class DevEngineDialogs : public DevEngineBrowserFixture<DialogClient> {
  protected:
   void SetUp() override {
     FTracePath = FTraceFolder.File(L"trace.txt");
     SetEnvironmentVariableW(L"NIMBRA_ENGINE_TRACE", FTracePath.c_str());
-    cef_settings_t settings{};
-    settings.size = sizeof settings;
-    ASSERT_EQ(cef_initialize(nullptr, &settings, nullptr), 1);
-    FParent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                              nullptr, nullptr, nullptr);
-    ASSERT_NE(FParent, nullptr);
-    cef_window_info_t window{};
-    window.style = WS_CHILD | WS_VISIBLE;
-    window.width = 800;
-    window.height = 600;
-    window.parent_window = FParent;
-    cef_browser_settings_t browser_settings{};
-    browser_settings.size = sizeof browser_settings;
-    const cef_string_t none = Borrowed(L"");
-    FBrowser = std::make_unique<Held<cef_browser_t>>(cef_browser_host_create_browser_sync(
-        &window, FClient.client.Handed(), &none, &browser_settings));
-    ASSERT_NE(FBrowser->get(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(DevEngineBrowserFixture::SetUp());
+    ASSERT_NE(OpenBrowser(L""), nullptr);
   }
 
   void TearDown() override {
-    FClient.LetGo();
-    FBrowser.reset();
-    if (FParent != nullptr) DestroyWindow(FParent);
-    Pump([&] { return FClient.closed > 0; }, 3000);
-    cef_shutdown();
+    DevEngineBrowserFixture::TearDown();
     SetEnvironmentVariableW(L"NIMBRA_ENGINE_DIALOG_ANSWER", nullptr);
     SetEnvironmentVariableW(L"NIMBRA_ENGINE_TRACE", nullptr);
   }
-
-  // Runs window messages and the engine's UI work until `done` or time-out.
-  static bool Pump(const std::function<bool()>& done, DWORD milliseconds = 10000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-      cef_do_message_loop_work();
-      if (done()) return true;
-      if (GetTickCount() - start > milliseconds) return false;
-      Sleep(5);
-    }
+  // A dialog the test has left open is let go, so that the browser can close.
+  void EndBrowser() override {
+    FClient.LetGo();
+    EndWithTheWindow([&] { return FClient.closed > 0; });
   }
   // Lets whatever is under way settle, for a check that nothing happens.
   static void Settle() {
     Pump([] { return false; }, 400);
   }
-
-  cef_browser_t* Browser() const { return FBrowser->get(); }
 
   // Asks the main frame to show `markup`; the load waits for the page it
   // replaces to agree.
@@ -238,10 +188,6 @@ class DevEngineDialogs : public ::testing::Test {
   bool Asks(const std::string& kind, std::size_t count) {
     return Pump([&] { return FClient.Questions(kind).size() >= count; });
   }
-  void CloseBrowser() {
-    const Held<cef_browser_host_t> host(Browser()->get_host(Browser()));
-    host->close_browser(host.get());
-  }
   static void HookAnswers(const wchar_t* answer) {
     SetEnvironmentVariableW(L"NIMBRA_ENGINE_DIALOG_ANSWER", answer);
   }
@@ -249,11 +195,8 @@ class DevEngineDialogs : public ::testing::Test {
     return TraceEvents(ReadLines(FTracePath), event);
   }
 
-  DialogClient FClient;
   TTempFolder FTraceFolder;
   std::wstring FTracePath;
-  HWND FParent = nullptr;
-  std::unique_ptr<Held<cef_browser_t>> FBrowser;
   int FPages = 0;
 };
 
@@ -484,9 +427,4 @@ TEST_F(DevEngineDialogs, TheRendererEndsWhenItsBrowserClosesDuringADialog) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Started again as a renderer by the browsers under test.
-  if (const int ended = cef_execute_process(nullptr, nullptr); ended >= 0) return ended;
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunAsRendererOrTests(argc, argv); }

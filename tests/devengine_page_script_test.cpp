@@ -7,56 +7,28 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "devengine_test_records.h"
-#include "test_http_server.h"
-#include "test_support.h"
+#include "devengine_browser_fixture.h"
 
 namespace {
-
-std::wstring Take(cef_string_userfree_t text) {
-  std::wstring taken = text == nullptr ? std::wstring() : TextOf(*text);
-  cef_string_userfree_utf16_free(text);
-  return taken;
-}
-
-template <class Record>
-void Drop(Record* record) {
-  if (record != nullptr) record->base.release(&record->base);
-}
 
 // ---- The renderer's side. ----
 
 // The arguments of the "uncaught" message the renderer sends, by index.
 enum Uncaught { kMessage, kLine, kFrames, kOnMainThread, kSameFrame, kUncaughtSize };
+static_assert(kMessage == 0, "the message is the text NewMessage puts first");
 
-class TestRenderer {
+class TestRenderer : public TestRendererProgram<TestRenderer> {
  public:
-  TestRenderer() : main_thread(GetCurrentThreadId()) {
-    app.record().get_render_process_handler = &Handler;
+  TestRenderer() {
     handler.record().on_uncaught_exception = &OnUncaught;
     handler.record().on_process_message_received = &Received;
   }
 
-  const DWORD main_thread;
-  ProgramRecord<cef_app_t, TestRenderer> app{this};
-  ProgramRecord<cef_render_process_handler_t, TestRenderer> handler{this};
-
  private:
-  static TestRenderer& Of(cef_render_process_handler_t* self) {
-    return ProgramRecord<cef_render_process_handler_t, TestRenderer>::OwnerOf(self);
-  }
-  static cef_render_process_handler_t* CEF_CALLBACK Handler(cef_app_t* self) {
-    return ProgramRecord<cef_app_t, TestRenderer>::OwnerOf(self).handler.Handed();
-  }
-
   static void CEF_CALLBACK OnUncaught(cef_render_process_handler_t* self, cef_browser_t* given,
                                       cef_frame_t* frame_given, cef_v8context_t* context_given,
                                       cef_v8exception_t* exception_given,
@@ -66,13 +38,9 @@ class TestRenderer {
     const Held<cef_v8context_t> context(context_given);
     const Held<cef_v8exception_t> exception(exception_given);
     const Held<cef_v8stack_trace_t> trace(trace_given);
-    const std::wstring name = L"uncaught";
-    const cef_string_t name_record = Borrowed(name);
-    const Held<cef_process_message_t> report(cef_process_message_create(&name_record));
+    const Held<cef_process_message_t> report(
+        NewMessage(L"uncaught", Take(exception->get_message(exception.get()))));
     const Held<cef_list_value_t> arguments(report->get_argument_list(report.get()));
-    const std::wstring message = Take(exception->get_message(exception.get()));
-    const cef_string_t message_record = Borrowed(message);
-    arguments->set_string(arguments.get(), kMessage, &message_record);
     arguments->set_int(arguments.get(), kLine, exception->get_line_number(exception.get()));
     arguments->set_int(arguments.get(), kFrames, trace->get_frame_count(trace.get()));
     arguments->set_bool(arguments.get(), kOnMainThread,
@@ -111,11 +79,11 @@ struct Note {
   std::vector<int> numbers{};
 };
 
-class TestClient {
+class TestClient : public ProgramObject<TestClient> {
  public:
   TestClient() {
-    client.record().get_display_handler = &GetDisplay;
-    client.record().get_life_span_handler = &GetLifeSpan;
+    client.record().get_display_handler = &HandOut<&TestClient::display>;
+    client.record().get_life_span_handler = &HandOut<&TestClient::life_span>;
     client.record().on_process_message_received = &OnMessage;
     display.record().on_loading_state_change = &OnLoadingState;
     display.record().on_title_change = &OnTitle;
@@ -143,20 +111,10 @@ class TestClient {
   ProgramRecord<cef_life_span_handler_t, TestClient> life_span{this};
 
  private:
-  template <class Record>
-  static TestClient& Of(Record* self) {
-    return ProgramRecord<Record, TestClient>::OwnerOf(self);
-  }
   void Add(Note note, cef_browser_t* browser) {
     Drop(browser);
     const std::lock_guard lock(mutex);
     notes.push_back(std::move(note));
-  }
-  static cef_display_handler_t* CEF_CALLBACK GetDisplay(cef_client_t* self) {
-    return Of(self).display.Handed();
-  }
-  static cef_life_span_handler_t* CEF_CALLBACK GetLifeSpan(cef_client_t* self) {
-    return Of(self).life_span.Handed();
   }
   static void CEF_CALLBACK OnLoadingState(cef_display_handler_t* self, cef_browser_t* browser,
                                           int loading, int, int) {
@@ -193,72 +151,21 @@ class TestClient {
   static int CEF_CALLBACK OnMessage(cef_client_t* self, cef_browser_t* browser, cef_process_id_t,
                                     cef_process_message_t* given) {
     const Held<cef_process_message_t> message(given);
-    const Held<cef_list_value_t> arguments(message->get_argument_list(message.get()));
-    Note note{.kind = Take(message->get_name(message.get())) == L"uncaught" ? "uncaught" : "other"};
-    for (int index = 0; index < static_cast<int>(arguments->get_size(arguments.get())); ++index) {
-      note.texts.push_back(Take(arguments->get_string(arguments.get(), index)));
-      note.numbers.push_back(arguments->get_int(arguments.get(), index) +
-                             arguments->get_bool(arguments.get(), index));
-    }
-    Of(self).Add(std::move(note), browser);
+    MessageArguments arguments = ArgumentsOf(message.get());
+    Of(self).Add(
+        {.kind = Take(message->get_name(message.get())) == L"uncaught" ? "uncaught" : "other",
+         .texts = std::move(arguments.texts),
+         .numbers = std::move(arguments.numbers)},
+        browser);
     return 1;
   }
 };
 
-class DevEnginePageScript : public ::testing::Test {
+class DevEnginePageScript : public DevEngineBrowserFixture<TestClient> {
  protected:
-  void SetUp() override {
-    cef_settings_t settings{};
-    settings.size = sizeof settings;
-    ASSERT_EQ(cef_initialize(nullptr, &settings, nullptr), 1);
-    FParent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                              nullptr, nullptr, nullptr);
-    ASSERT_NE(FParent, nullptr);
-  }
-
-  void TearDown() override {
-    if (FBrowser.get() != nullptr) {
-      const Held<cef_browser_host_t> host(FBrowser->get_host(FBrowser.get()));
-      host->close_browser(host.get());
-    }
-    Pump([] { return false; }, 200);
-    if (FParent != nullptr) DestroyWindow(FParent);
-    FServer.reset();
-    cef_shutdown();
-  }
-
-  static bool Pump(const std::function<bool()>& done, DWORD milliseconds = 15000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      cef_do_message_loop_work();
-      if (done()) return true;
-      if (GetTickCount() - start > milliseconds) return false;
-      Sleep(5);
-    }
-  }
-
-  void Serve(std::map<std::string, TTestPage> pages) {
-    FServer = std::make_unique<TTestHttpServer>(std::move(pages));
-  }
-  std::wstring Url(const std::string& path) const { return FServer->Url(path); }
-
   // Opens `path` and waits until its load has ended.
   void Open(const std::string& path, cef_state_t javascript = STATE_DEFAULT) {
-    cef_window_info_t window{};
-    window.style = WS_CHILD | WS_VISIBLE;
-    window.width = 400;
-    window.height = 300;
-    window.parent_window = FParent;
-    cef_browser_settings_t browser_settings{};
-    browser_settings.size = sizeof browser_settings;
-    browser_settings.javascript = javascript;
-    const std::wstring url = Url(path);
-    const cef_string_t address = Borrowed(url);
-    FBrowser.record = cef_browser_host_create_browser_sync(&window, FClient.client.Handed(),
-                                                           &address, &browser_settings);
-    ASSERT_NE(FBrowser.get(), nullptr);
+    ASSERT_NE(OpenBrowser(Url(path), javascript), nullptr);
     ASSERT_TRUE(Pump([&] {
       const std::vector<Note> loading = FClient.Notes("loading");
       return !loading.empty() && loading.back().number == 0;
@@ -267,9 +174,9 @@ class DevEnginePageScript : public ::testing::Test {
 
   // The browser process's record of the frame named `name`, or of the main one.
   cef_frame_t* FrameNamed(const std::wstring& name) const {
-    if (name.empty()) return FBrowser->get_main_frame(FBrowser.get());
+    if (name.empty()) return Browser()->get_main_frame(Browser());
     const cef_string_t name_record = Borrowed(name);
-    return FBrowser->get_frame(FBrowser.get(), &name_record);
+    return Browser()->get_frame(Browser(), &name_record);
   }
   // Runs `code` in a frame through the browser process's frame record.
   void Execute(const std::wstring& code, const std::wstring& url = L"test://run.js", int line = 1,
@@ -280,21 +187,11 @@ class DevEnginePageScript : public ::testing::Test {
   }
   // Sends the renderer code that its own frame record runs.
   void ExecuteInRenderer(const std::wstring& code) {
-    const std::wstring name = L"run";
-    const cef_string_t name_record = Borrowed(name), code_record = Borrowed(code);
-    const Held<cef_process_message_t> message(cef_process_message_create(&name_record));
-    const Held<cef_list_value_t> arguments(message->get_argument_list(message.get()));
-    arguments->set_string(arguments.get(), 0, &code_record);
-    FBrowser->send_process_message(FBrowser.get(), PID_RENDERER, message.Handed());
+    Browser()->send_process_message(Browser(), PID_RENDERER, NewMessage(L"run", code));
   }
   bool ConsoleHas(std::size_t count) {
     return Pump([&] { return FClient.Notes("console").size() >= count; });
   }
-
-  HWND FParent = nullptr;
-  TestClient FClient;
-  std::unique_ptr<TTestHttpServer> FServer;
-  Held<cef_browser_t> FBrowser{nullptr};
 };
 
 TEST_F(DevEnginePageScript, APagesScriptsRunInDocumentOrderAtLoad) {
@@ -452,17 +349,10 @@ TEST_F(DevEnginePageScript, ScriptsDoNotRunWhenTheBrowserDisablesThem) {
   Open("/page", STATE_DISABLED);
   // A round trip through the renderer: what the scripts would have said has
   // arrived by the time the answer does.
-  const Held<cef_frame_t> frame(FBrowser->get_main_frame(FBrowser.get()));
-  struct Visitor {
-    Visitor() { program.record().visit = &Visit; }
-    static void CEF_CALLBACK Visit(cef_string_visitor_t* self, const cef_string_t*) {
-      ProgramRecord<cef_string_visitor_t, Visitor>::OwnerOf(self).answered = true;
-    }
-    bool answered = false;
-    ProgramRecord<cef_string_visitor_t, Visitor> program{this};
-  } visitor;
+  const Held<cef_frame_t> frame(FrameNamed(L""));
+  TextVisitor visitor;
   frame->get_text(frame.get(), visitor.program.Handed());
-  ASSERT_TRUE(Pump([&] { return visitor.answered; }));
+  ASSERT_TRUE(Pump([&] { return visitor.text.has_value(); }));
   Pump([] { return false; }, 100);
   EXPECT_TRUE(FClient.Notes("console").empty());
   EXPECT_EQ(FClient.Texts("title"), std::vector<std::wstring>{L"Quiet"});
@@ -471,12 +361,4 @@ TEST_F(DevEnginePageScript, ScriptsDoNotRunWhenTheBrowserDisablesThem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Started again as the renderer of the browsers under test.
-  if (devengine::CommandLine::Global().SwitchValueOf(L"type") == L"renderer") {
-    TestRenderer renderer;
-    return cef_execute_process(nullptr, renderer.app.Handed());
-  }
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunAsRendererOrTests<TestRenderer>(argc, argv); }

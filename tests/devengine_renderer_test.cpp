@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "devengine_test_records.h"
+#include "devengine_browser_fixture.h"
 #include "engine_threads.h"
 #include "renderer/channel.h"
 #include "renderer/protocol.h"
@@ -39,12 +38,6 @@ void Note(const std::wstring& line) {
   wchar_t path[MAX_PATH] = {};
   if (GetEnvironmentVariableW(kLogVariable, path, MAX_PATH) == 0) return;
   std::ofstream(path, std::ios::app | std::ios::binary) << devengine::Utf16ToUtf8(line) << "\n";
-}
-
-std::wstring Take(cef_string_userfree_t text) {
-  std::wstring taken = text == nullptr ? std::wstring() : TextOf(*text);
-  cef_string_userfree_utf16_free(text);
-  return taken;
 }
 
 std::wstring Trimmed(std::wstring text) {
@@ -83,10 +76,9 @@ std::wstring PathOf(cef_domnode_t* node) {
   return path;
 }
 
-class TestRenderer {
+class TestRenderer : public TestRendererProgram<TestRenderer> {
  public:
   TestRenderer() {
-    app.record().get_render_process_handler = &Handler;
     cef_render_process_handler_t& entries = handler.record();
     entries.on_render_thread_created = &RenderThreadCreated;
     entries.on_web_kit_initialized = &WebKitInitialized;
@@ -97,20 +89,10 @@ class TestRenderer {
     walker.record().visit = &Visit;
   }
 
-  ProgramRecord<cef_app_t, TestRenderer> app{this};
-  ProgramRecord<cef_render_process_handler_t, TestRenderer> handler{this};
   ProgramRecord<cef_domvisitor_t, TestRenderer> walker{this};
   ProgramRecord<cef_domevent_listener_t, TestRenderer> listener{this};
 
  private:
-  template <class Record>
-  static TestRenderer& Of(Record* record) {
-    return ProgramRecord<Record, TestRenderer>::OwnerOf(record);
-  }
-
-  static cef_render_process_handler_t* CEF_CALLBACK Handler(cef_app_t* self) {
-    return Of(self).handler.Handed();
-  }
   static void CEF_CALLBACK RenderThreadCreated(cef_render_process_handler_t*,
                                                cef_list_value_t* extra) {
     Note(std::wstring(L"render_thread_created extra=") + (extra == nullptr ? L"null" : L"set"));
@@ -174,29 +156,28 @@ class TestRenderer {
     Note(L"document title=" + Take(document->get_title(document.get())) + L" body=" +
          NameOf(body.get()) + L" above_body=" + NameAfter(body, body->get_parent) + L" top=" +
          NameOf(top.get()) + L" above_top=" + NameAfter(top, top->get_parent));
-    const cef_string_t id = Borrowed(L"link");
+    const std::wstring link_id = L"link";
+    const cef_string_t id = Borrowed(link_id);
     const Node link(document->get_element_by_id(document.get(), &id));
     if (link.get() == nullptr) return Note(L"link none");
     const Node paragraph(link->get_parent(link.get()));
     const Node first(body->get_first_child(body.get()));
-    const cef_string_t partial = Borrowed(Attribute(link, L"HREF"));
+    const std::wstring href = Attribute(link, L"HREF");
+    const cef_string_t partial = Borrowed(href);
     Note(L"link path=" + PathOf(link.Handed()) + L" href=" + Attribute(link, L"href") +
          L" complete=" + Take(document->get_complete_url(document.get(), &partial)) + L" markup=" +
          Take(link->get_as_markup(link.get())) + L" p_class=" + Attribute(paragraph, L"class") +
          L" p_text=" + Trimmed(Take(paragraph->get_element_inner_text(paragraph.get()))) +
          L" first=" + NameOf(first.get()) + L" next=" + NameAfter(first, first->get_next_sibling) +
          L" same=" + std::to_wstring(first->is_same(first.get(), paragraph.Handed())));
-    const cef_string_t mouseover = Borrowed(L"mouseover");
+    const std::wstring event = L"mouseover";
+    const cef_string_t mouseover = Borrowed(event);
     body->add_event_listener(body.get(), &mouseover, listener.Handed(), 1);
     kept_body_.emplace(body.Handed());
   }
 
   std::optional<Node> kept_body_;
 };
-
-bool StartedAsRenderer() {
-  return devengine::CommandLine::Global().SwitchValueOf(L"type") == L"renderer";
-}
 
 // ---- The browser's side. ----
 
@@ -411,11 +392,4 @@ TEST(RendererProtocol, FramesSurviveAnySplitAndBrokenOnesAreRefused) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (StartedAsRenderer()) {
-    TestRenderer program;
-    return cef_execute_process(nullptr, program.app.Handed());
-  }
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunAsRendererOrTests<TestRenderer>(argc, argv); }

@@ -19,6 +19,8 @@ inline std::wstring TextOf(const cef_string_t& string) {
 inline cef_string_t Borrowed(const std::wstring& text) {
   return {const_cast<wchar_t*>(text.data()), text.size(), nullptr};
 }
+// A temporary would be gone before the record is read.
+cef_string_t Borrowed(std::wstring&&) = delete;
 
 // An engine-filled string record, cleared when the test is done with it.
 struct OwnedString : cef_string_t {
