@@ -28,8 +28,3 @@ void TChromiumEventsSlot::Detach() {
                        [&](std::thread::id visitor) { return visitor == self; });
   });
 }
-
-bool TChromiumEventsSlot::Detached() {
-  const std::lock_guard lock(FLock);
-  return !FEvents;
-}

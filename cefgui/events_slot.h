@@ -44,7 +44,6 @@ class TChromiumEventsSlot {
   }
 
   void Detach();
-  bool Detached();
 
  private:
   // A forward in progress: counted while it is inside the face.
