@@ -22,10 +22,7 @@ HWND EngineWindowOf(const TInterfacePtr<ICefBrowser>& browser) {
 
 }  // namespace
 
-TCustomChromium::TCustomChromium(TWinControl* parent)
-    : FDefaultUrl(L"about:blank"),
-      FOptions(std::make_unique<TChromiumOptions>()),
-      FFontOptions(std::make_unique<TChromiumFontOptions>()) {
+TCustomChromium::TCustomChromium(TWinControl* parent) : FDefaultUrl(L"about:blank") {
   if (!Designing()) FHandler = CefNew<TWindowedClientHandler>(static_cast<IChromiumEvents*>(this));
   SetParent(parent);
 }
@@ -39,8 +36,6 @@ TCustomChromium::~TCustomChromium() {
   if (const auto client = Supports<ICefClientHandler>(FHandler)) client->DetachHandlers();
   FHandler.reset();
   FBrowser.reset();
-  FFontOptions.reset();
-  FOptions.reset();
 }
 
 void TCustomChromium::Loaded() {
@@ -80,7 +75,7 @@ void TCustomChromium::CreateBrowser() {
 void TCustomChromium::FillBrowserSettings(TCefBrowserSettings& settings) {
   if (settings.size < sizeof(TCefBrowserSettings))
     throw EAssertionFailed(L"The browser settings record is smaller than its size");
-  const TChromiumFontOptions& fonts = *FFontOptions;
+  const TChromiumFontOptions& fonts = FFontOptions;
   settings.standard_font_family = CefStringView(fonts.StandardFontFamily());
   settings.fixed_font_family = CefStringView(fonts.FixedFontFamily());
   settings.serif_font_family = CefStringView(fonts.SerifFontFamily());
@@ -94,7 +89,7 @@ void TCustomChromium::FillBrowserSettings(TCefBrowserSettings& settings) {
   settings.default_encoding = CefStringView(FDefaultEncoding);
   settings.user_style_sheet_location = CefStringView(FUserStyleSheetLocation);
   settings.remote_fonts = fonts.RemoteFonts();
-#define NIMBRA_FILL_OPTION(Name, field) settings.field = FOptions->Name();
+#define NIMBRA_FILL_OPTION(Name, field) settings.field = FOptions.Name();
   NIMBRA_CHROMIUM_OPTIONS(NIMBRA_FILL_OPTION)
 #undef NIMBRA_FILL_OPTION
 }

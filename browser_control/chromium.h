@@ -15,7 +15,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include "chromium_events.h"
 #include "chromium_options.h"
@@ -150,8 +149,8 @@ class TCustomChromium : public TWinControl, public IChromiumEvents {
   int BrowserId() const noexcept { return FBrowserId; }
   const ustring& DefaultUrl() const noexcept { return FDefaultUrl; }
   void SetDefaultUrl(const ustring& url) { FDefaultUrl = url; }
-  TChromiumOptions& Options() noexcept { return *FOptions; }
-  TChromiumFontOptions& FontOptions() noexcept { return *FFontOptions; }
+  TChromiumOptions& Options() noexcept { return FOptions; }
+  TChromiumFontOptions& FontOptions() noexcept { return FFontOptions; }
   const ustring& DefaultEncoding() const noexcept { return FDefaultEncoding; }
   void SetDefaultEncoding(const ustring& value) { FDefaultEncoding = value; }
   const ustring& UserStyleSheetLocation() const noexcept { return FUserStyleSheetLocation; }
@@ -322,10 +321,10 @@ class TCustomChromium : public TWinControl, public IChromiumEvents {
   NIMBRA_CHROMIUM_EVENT(OnFileDialog)
 
  private:
-  std::unique_ptr<TChromiumOptions> FOptions;
+  TChromiumOptions FOptions;
   ustring FUserStyleSheetLocation;
   ustring FDefaultEncoding;
-  std::unique_ptr<TChromiumFontOptions> FFontOptions;
+  TChromiumFontOptions FFontOptions;
 };
 
 #undef NIMBRA_CHROMIUM_EVENT
