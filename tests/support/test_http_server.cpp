@@ -61,11 +61,10 @@ TTestHttpServer::TTestHttpServer(std::map<std::string, TTestPage> pages)
 }
 
 TTestHttpServer::~TTestHttpServer() {
-  SetEvent(FStopping);
+  SetEvent(FStopping.get());
   closesocket(static_cast<SOCKET>(FListener));
   FAcceptor.join();
   for (std::thread& connection : FConnections) connection.join();
-  CloseHandle(FStopping);
 }
 
 std::wstring TTestHttpServer::Url(const std::string& path) const {
@@ -122,7 +121,7 @@ void TTestHttpServer::Answer(std::uintptr_t socket) {
   } else {
     page = found->second;
   }
-  if (page.DelayMs > 0) WaitForSingleObject(FStopping, page.DelayMs);
+  if (page.DelayMs > 0) WaitForSingleObject(FStopping.get(), page.DelayMs);
   std::string answer = "HTTP/1.1 " + std::to_string(page.Status) + " Status\r\n";
   for (const auto& [name, value] : page.Headers) answer += name + ": " + value + "\r\n";
   answer += "Content-Length: " + std::to_string(page.Body.size()) + "\r\nConnection: close\r\n\r\n";

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "winhandle.h"
+
 struct TTestPage {
   int Status = 200;
   std::vector<std::pair<std::string, std::string>> Headers = {{"Content-Type", "text/html"}};
@@ -49,7 +51,7 @@ class TTestHttpServer {
   std::map<std::string, TTestPage> FPages;
   std::uintptr_t FListener;
   int FPort = 0;
-  HANDLE FStopping;
+  TKernelHandle FStopping;
   mutable std::mutex FMutex;
   std::vector<TRecordedRequest> FRequests;
   std::vector<std::thread> FConnections;
