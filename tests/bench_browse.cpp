@@ -26,6 +26,7 @@
 #include "cef_wrappers.h"
 #include "chromium.h"
 #include "test_http_server.h"
+#include "test_support.h"
 
 namespace {
 
@@ -296,9 +297,8 @@ int Run() {
 
 int main() {
   CeflibInitialization();
-  const std::wstring self = OwnPath();
-  EngineSettings.LibraryFileName = self.substr(0, self.find_last_of(L"\\/")) + L"\\libcef.dll";
-  EngineSettings.BrowserSubprocessPath = self;
+  EngineSettings.LibraryFileName = BinFolder() + L"\\libcef.dll";
+  EngineSettings.BrowserSubprocessPath = OwnPath();
   int result = 0;
   try {
     // In the renderers this runs their whole life and answers false.
