@@ -167,13 +167,7 @@ void TValue::CheckType(const TRttiType* expected) const {
   if (FType != expected) throw EInvalidCast(L"Invalid class typecast");
 }
 
-const TRttiType* MakeSubrangeType(int64_t minValue, int64_t maxValue) {
-  const TOrdType ordType = minValue >= 0 ? (maxValue <= UINT8_MAX    ? TOrdType::UByte
-                                            : maxValue <= UINT16_MAX ? TOrdType::UWord
-                                                                     : TOrdType::ULong)
-                           : minValue >= INT8_MIN && maxValue <= INT8_MAX   ? TOrdType::SByte
-                           : minValue >= INT16_MIN && maxValue <= INT16_MAX ? TOrdType::SWord
-                                                                            : TOrdType::SLong;
+const TRttiType* MakeSubrangeType(int64_t minValue, int64_t maxValue, TOrdType ordType) {
   return Ordinal(TTypeKind::Integer,
                  (std::to_wstring(minValue) + L".." + std::to_wstring(maxValue)).c_str(), ordType,
                  minValue, maxValue);

@@ -123,6 +123,15 @@ enum class TTypeKind : uint8_t {
 };
 
 enum class TOrdType : uint8_t { SByte, UByte, SWord, UWord, SLong, ULong };
+// The ordinal type of an integral storage type; wider ones count as long.
+template <class T>
+constexpr TOrdType OrdTypeOf() {
+  static_assert(std::is_integral_v<T>);
+  constexpr bool isSigned = std::is_signed_v<T>;
+  return sizeof(T) == 1   ? (isSigned ? TOrdType::SByte : TOrdType::UByte)
+         : sizeof(T) == 2 ? (isSigned ? TOrdType::SWord : TOrdType::UWord)
+                          : (isSigned ? TOrdType::SLong : TOrdType::ULong);
+}
 enum class TFloatType : uint8_t { Single, Double, Extended, Comp, Currency };
 // In the order of their openness.
 enum class TMemberVisibility : uint8_t { Private, Protected, Public, Published };
@@ -534,7 +543,7 @@ const TRttiType* RttiTypeInfo(TTypeTag<TVariant>);
 const TRttiType* RttiTypeInfo(TTypeTag<void*>);
 const TRttiType* RttiTypeInfo(TTypeTag<TInterfacePtr<ICefv8Value>>);
 
-const TRttiType* MakeSubrangeType(int64_t minValue, int64_t maxValue);
+const TRttiType* MakeSubrangeType(int64_t minValue, int64_t maxValue, TOrdType ordType);
 const TRttiType* MakeSetType(size_t size, TTypeResolver element);
 
 template <class T>
@@ -542,7 +551,8 @@ const TRttiType* TypeInfoOf();
 
 template <int64_t Min, int64_t Max>
 const TRttiType* RttiTypeInfo(TTypeTag<TSubrange<Min, Max>>) {
-  static const TRttiType* const type = MakeSubrangeType(Min, Max);
+  static const TRttiType* const type =
+      MakeSubrangeType(Min, Max, OrdTypeOf<TOrdinalStorage<Min, Max>>());
   return type;
 }
 template <class E, size_t Count>

@@ -228,10 +228,6 @@ class TRttiRecordBuilder {
 template <class E>
 const TRttiType* MakeEnumerationType(ustring name, std::vector<ustring> names) {
   static_assert(std::is_enum_v<E>);
-  using TUnderlying = std::underlying_type_t<E>;
-  constexpr bool isSigned = std::is_signed_v<TUnderlying>;
-  constexpr TOrdType ordType = sizeof(E) == 1   ? (isSigned ? TOrdType::SByte : TOrdType::UByte)
-                               : sizeof(E) == 2 ? (isSigned ? TOrdType::SWord : TOrdType::UWord)
-                                                : (isSigned ? TOrdType::SLong : TOrdType::ULong);
-  return AddRttiType<TRttiEnumerationType>(std::move(name), ordType, std::move(names), false);
+  return AddRttiType<TRttiEnumerationType>(std::move(name), OrdTypeOf<std::underlying_type_t<E>>(),
+                                           std::move(names), false);
 }
