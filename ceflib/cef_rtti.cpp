@@ -22,10 +22,11 @@ const TRttiType* Ordinal(TTypeKind kind, const wchar_t* name, TOrdType ordType, 
   return AddRttiType<TRttiOrdinalType>(kind, name, ordType, minValue, maxValue);
 }
 
-template <class TMember, class Own>
-std::vector<const TMember*> Gathered(const TRttiInstanceType* type, Own own) {
+// The members `own` gives of `type` and of each of its ancestors in turn.
+template <class TMember, class TType, class Own>
+std::vector<const TMember*> Gathered(const TType* type, Own own) {
   std::vector<const TMember*> members;
-  for (; type; type = type->BaseClass())
+  for (; type; type = static_cast<const TType*>(type->BaseType()))
     for (const TMember& member : own(type)) members.push_back(&member);
   return members;
 }
@@ -97,10 +98,8 @@ const TRttiStructuredType* TRttiStructuredType::BaseType() const {
 }
 
 std::vector<const TRttiMethod*> TRttiStructuredType::GetMethods() const {
-  std::vector<const TRttiMethod*> methods;
-  for (const TRttiStructuredType* type = this; type; type = type->BaseType())
-    for (const TRttiMethod& method : type->FMethods) methods.push_back(&method);
-  return methods;
+  return Gathered<TRttiMethod>(
+      this, [](const TRttiStructuredType* type) -> auto& { return type->FMethods; });
 }
 
 const TRttiMethod* TRttiStructuredType::GetMethod(const ustring& name) const {
