@@ -108,6 +108,13 @@ TWrapperData ReadUserData(const TRttiContext& context, const PValue& data) {
           length > 1 ? data->GetValueByIndex(1) : nullptr};
 }
 
+// The wrapper a script value stands for; no type for any other value.
+TWrapperData WrapperOf(const TRttiContext& context, const PValue& value) {
+  if (!value->IsObject()) return {};
+  const PValue userData = value->GetUserData();
+  return userData ? ReadUserData(context, userData) : TWrapperData{};
+}
+
 PValue NewUserData(std::initializer_list<PValue> elements) {
   PValue data = V8::NewArray(static_cast<int>(elements.size()));
   if (!data) return nullptr;
@@ -398,10 +405,7 @@ bool TCefRTTIExtension::ScriptToNative(const TRttiType* type, const PValue& valu
       return true;
     }
     case TTypeKind::Class: {
-      if (!value->IsObject()) return false;
-      const PValue userData = value->GetUserData();
-      if (!userData) return false;
-      const TWrapperData wrapper = ReadUserData(FCtx, userData);
+      const TWrapperData wrapper = WrapperOf(FCtx, value);
       if (!wrapper.Type || wrapper.Type->Kind() != TTypeKind::Class ||
           !static_cast<TClass>(wrapper.Type)->InheritsFrom(static_cast<TClass>(type)))
         return false;
@@ -413,10 +417,7 @@ bool TCefRTTIExtension::ScriptToNative(const TRttiType* type, const PValue& valu
     case TTypeKind::ClassRef: {
       // Class wrappers record a class-reference type, so they come back here;
       // the class must be the declared one or derive from it.
-      if (!value->IsObject()) return false;
-      const PValue userData = value->GetUserData();
-      if (!userData) return false;
-      const TWrapperData wrapper = ReadUserData(FCtx, userData);
+      const TWrapperData wrapper = WrapperOf(FCtx, value);
       if (!wrapper.Type || wrapper.Type->Kind() != TTypeKind::ClassRef) return false;
       const uint32_t identity = IdentityOf(wrapper.Native);
       const TClass cls = FCtx.FindClass(identity);
