@@ -21,10 +21,6 @@
 #include "cef_forward.h"
 
 using TCefWindowHandle = cef_window_handle_t;
-using TCefFileDialogMode = cef_file_dialog_mode_t;
-using TCefRect = cef_rect_t;
-using TCefKeyEvent = cef_key_event_t;
-using TCefPaintElementType = cef_paint_element_type_t;
 using TCefMouseEvent = cef_mouse_event_t;
 using TCefMouseButtonType = cef_mouse_button_type_t;
 using TCefPostDataElementType = cef_postdataelement_type_t;

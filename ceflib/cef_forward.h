@@ -6,6 +6,11 @@
 
 using TCefProcessId = cef_process_id_t;
 using TCefThreadId = cef_thread_id_t;
+// Records and kinds that both browser wrappers and browser handlers pass.
+using TCefRect = cef_rect_t;
+using TCefKeyEvent = cef_key_event_t;
+using TCefFileDialogMode = cef_file_dialog_mode_t;
+using TCefPaintElementType = cef_paint_element_type_t;
 
 // Handler family: program objects the engine calls.
 class ICefApp;

@@ -54,8 +54,6 @@ class ICefApp : public virtual ICefBase {
 
 // ---- A browser's client and its per-kind handlers -----------------------------
 // Records the engine passes to these handlers and that they only read or fill.
-using TCefRect = cef_rect_t;
-using TCefKeyEvent = cef_key_event_t;
 using PCefKeyEvent = const TCefKeyEvent*;
 using PMsg = MSG*;
 using TCefPopupFeatures = cef_popup_features_t;
@@ -65,8 +63,6 @@ using TCefTerminationStatus = cef_termination_status_t;
 using TCefFocusSource = cef_focus_source_t;
 using TCefEventFlags = cef_event_flags_t;
 using TCefJsDialogType = cef_jsdialog_type_t;
-using TCefFileDialogMode = cef_file_dialog_mode_t;
-using TCefPaintElementType = cef_paint_element_type_t;
 using TCefCursorHandle = cef_cursor_handle_t;
 
 using PBrowser = const TInterfacePtr<ICefBrowser>&;
