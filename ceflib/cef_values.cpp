@@ -42,11 +42,6 @@ TCefv8ValueArray ValuesOfRecords(size_t count, cef_v8value_t* const* records) {
   return values;
 }
 
-template <class R>
-R* RecordOf(const TInterfacePtr<ICefv8Value>& value) {
-  return static_cast<R*>(CefRecordOf(value));
-}
-
 // The engine reads any non-zero answer as handled; -1 is the program's true.
 int CEF_CALLBACK HandlerExecute(cef_v8handler_t* self, const cef_string_t* name,
                                 cef_v8value_t* object, size_t argumentsCount,
@@ -60,7 +55,7 @@ int CEF_CALLBACK HandlerExecute(cef_v8handler_t* self, const cef_string_t* name,
     ustring exceptionText;
     const bool handled = CefOwner<TCefv8HandlerOwn>(self)->Execute(
         CefStringToUstring(name), receiver, values, result, exceptionText);
-    if (retval) *retval = RecordOf<cef_v8value_t>(result);
+    if (retval) *retval = CefAnswer<cef_v8value_t*>(result);
     // The engine keeps its own copy once the callback has returned.
     CefStringAssign(exception, exceptionText);
     return handled ? -1 : 0;
@@ -76,8 +71,8 @@ int CEF_CALLBACK AccessorGet(cef_v8accessor_t* self, const cef_string_t* name,
     TInterfacePtr<ICefv8Value> value;
     const bool answer = CefOwner<TCefV8AccessorOwn>(self)->Get(
         CefStringToUstring(name), receiver, value, CefStringToUstring(exception));
-    if (retval) *retval = RecordOf<cef_v8value_t>(value);
-    return answer ? 1 : 0;
+    if (retval) *retval = CefAnswer<cef_v8value_t*>(value);
+    return CefAnswer<int>(answer);
   });
 }
 
@@ -89,7 +84,7 @@ int CEF_CALLBACK AccessorSet(cef_v8accessor_t* self, const cef_string_t* name,
     const TInterfacePtr<ICefv8Value> assigned = TCefv8ValueRef::UnWrap(value);
     const bool answer = CefOwner<TCefV8AccessorOwn>(self)->Set(
         CefStringToUstring(name), receiver, assigned, CefStringToUstring(exception));
-    return answer ? 1 : 0;
+    return CefAnswer<int>(answer);
   });
 }
 
