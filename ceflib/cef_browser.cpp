@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "cef_api.h"
 #include "cef_utils.h"
@@ -25,15 +26,6 @@ class TEngineMultimap {
   cef_string_multimap_t FMap;
 };
 
-// A text the engine writes into, cleared through the engine on every path.
-struct TFilledString {
-  cef_string_t Value{};
-  TFilledString() = default;
-  TFilledString(const TFilledString&) = delete;
-  TFilledString& operator=(const TFilledString&) = delete;
-  ~TFilledString() { CefApi.cef_string_utf16_clear(&Value); }
-};
-
 // The engine copies what it keeps: views of the native texts are enough.
 void AppendPairs(cef_string_multimap_t map, const TCefStringMultimap& pairs) {
   for (const auto& [name, value] : pairs) {
@@ -46,10 +38,13 @@ void AppendPairs(cef_string_multimap_t map, const TCefStringMultimap& pairs) {
 void ReadPairs(cef_string_multimap_t map, TCefStringMultimap& dest) {
   const int count = CefApi.cef_string_multimap_size(map);
   for (int i = 0; i < count; ++i) {
-    TFilledString name, value;
-    CefApi.cef_string_multimap_key(map, i, &name.Value);
-    CefApi.cef_string_multimap_value(map, i, &value.Value);
-    dest.emplace_back(CefStringToUstring(&name.Value), CefStringToUstring(&value.Value));
+    // Each text is taken before the next is filled, so none is left uncleared.
+    cef_string_t name{};
+    CefApi.cef_string_multimap_key(map, i, &name);
+    ustring key = CefStringTakeCleared(name);
+    cef_string_t value{};
+    CefApi.cef_string_multimap_value(map, i, &value);
+    dest.emplace_back(std::move(key), CefStringTakeCleared(value));
   }
 }
 
