@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "ascii.h"
 #include "url.h"
 
 namespace devengine {
@@ -15,14 +16,6 @@ constexpr std::size_t kLongestCookie = 4096;
 
 bool Contains(auto&& range, std::wstring_view item) {
   return std::ranges::find(range, item) != std::ranges::end(range);
-}
-
-std::wstring AsciiLower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& ch : lower) {
-    if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-  }
-  return lower;
 }
 
 bool HasControlCharacter(std::wstring_view text) {

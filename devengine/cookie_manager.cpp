@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "ascii.h"
 #include "cookie_file.h"
 #include "engine_strings.h"
 #include "engine_threads.h"
@@ -12,13 +13,6 @@
 
 namespace devengine {
 namespace {
-
-std::wstring AsciiLower(std::wstring text) {
-  for (wchar_t& ch : text) {
-    if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-  }
-  return text;
-}
 
 // "C:\cache\" and "C:\cache" are one folder.
 std::wstring WithoutTrailingSeparators(std::wstring folder) {

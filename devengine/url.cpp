@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "ascii.h"
 #include "utf.h"
 
 namespace devengine {
@@ -65,22 +66,11 @@ std::wstring Escape(std::wstring_view text, const PartRule& rule) {
   return escaped;
 }
 
-bool IsAsciiAlpha(wchar_t ch) { return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z'); }
-bool IsAsciiDigit(wchar_t ch) { return ch >= L'0' && ch <= L'9'; }
-
-std::wstring AsciiLower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& ch : lower) {
-    if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-  }
-  return lower;
-}
-
 // A one-letter scheme is a drive letter, and "C:\dir" is no URL.
 bool IsScheme(std::wstring_view scheme) {
-  if (scheme.size() < 2 || !IsAsciiAlpha(scheme.front())) return false;
+  if (scheme.size() < 2 || !IsAsciiLetter(scheme.front())) return false;
   return std::ranges::all_of(scheme, [](wchar_t ch) {
-    return IsAsciiAlpha(ch) || IsAsciiDigit(ch) || ch == L'+' || ch == L'-' || ch == L'.';
+    return IsAsciiLetter(ch) || IsAsciiDigit(ch) || ch == L'+' || ch == L'-' || ch == L'.';
   });
 }
 

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <functional>
 #include <future>
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
+#include "ascii.h"
 #include "browser_list.h"
 #include "browser_records.h"
 #include "engine_strings.h"
@@ -68,11 +68,6 @@ RecordRef<Handler> AskHandler(cef_client_t* client) {
   constexpr auto getter = kHandlerGetter<Handler>;
   if (client == nullptr || client->*getter == nullptr) return {};
   return RecordRef<Handler>::Adopt((client->*getter)(client));
-}
-
-std::wstring AsciiLower(std::wstring text) {
-  for (wchar_t& ch : text) ch = static_cast<wchar_t>(std::towlower(ch));
-  return text;
 }
 
 std::wstring SchemeOf(std::wstring_view url) {

@@ -1,7 +1,6 @@
 #include "response_markup.h"
 
-#include <cwctype>
-
+#include "ascii.h"
 #include "page/html.h"
 
 namespace devengine::browser {
@@ -11,8 +10,7 @@ namespace {
 std::wstring MediaTypeOf(const std::wstring& content_type) {
   std::wstring media = content_type.substr(0, content_type.find(L';'));
   while (!media.empty() && media.back() == L' ') media.pop_back();
-  for (wchar_t& ch : media) ch = static_cast<wchar_t>(std::towlower(ch));
-  return media;
+  return AsciiLower(media);
 }
 
 }  // namespace

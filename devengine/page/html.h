@@ -20,6 +20,12 @@ namespace devengine::page {
 // depth, so that every walk of a tree stays within a small stack.
 constexpr std::size_t kMaxTreeDepth = 256;
 
+// What markup counts as whitespace: it separates attributes, and runs of it
+// collapse to one space where text is shown.
+constexpr bool IsMarkupSpace(wchar_t ch) {
+  return ch == L' ' || ch == L'\t' || ch == L'\n' || ch == L'\r' || ch == L'\f';
+}
+
 struct Node {
   enum class Kind { Document, Element, Text, Comment };
   Kind kind = Kind::Element;
@@ -63,6 +69,10 @@ std::wstring DecodeMarkup(const std::string& bytes, std::wstring_view contentTyp
 
 // `text` escaped so that markup shows it as it is.
 std::wstring MarkupFromText(std::wstring_view text);
+
+// `text` appended to `markup` with each character it holds of `escaped`
+// (any of & < > " ') written as a character reference, the rest as it is.
+void AppendEscapedMarkup(std::wstring& markup, std::wstring_view text, std::wstring_view escaped);
 
 }  // namespace devengine::page
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "ascii.h"
 #include "element_kinds.h"
 #include "html.h"
 
@@ -40,23 +41,12 @@ constexpr NamedEntity kEntities[] = {
 };
 constexpr std::size_t kEntitiesWithoutSemicolon = 5;
 
-bool IsAsciiAlnum(wchar_t ch) {
-  return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') || (ch >= L'0' && ch <= L'9');
-}
-bool IsAsciiLetter(wchar_t ch) { return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z'); }
-bool IsMarkupSpace(wchar_t ch) {
-  return ch == L' ' || ch == L'\t' || ch == L'\n' || ch == L'\r' || ch == L'\f';
-}
+bool IsAsciiAlnum(wchar_t ch) { return IsAsciiLetter(ch) || IsAsciiDigit(ch); }
 
 std::wstring AsciiUpper(std::wstring_view text) {
   std::wstring upper(text);
   for (wchar_t& ch : upper) ch = (ch >= L'a' && ch <= L'z') ? ch - L'a' + L'A' : ch;
   return upper;
-}
-std::wstring AsciiLower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& ch : lower) ch = (ch >= L'A' && ch <= L'Z') ? ch - L'A' + L'a' : ch;
-  return lower;
 }
 
 void AppendCodePoint(std::wstring& out, unsigned long code) {

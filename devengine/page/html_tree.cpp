@@ -9,9 +9,14 @@
 namespace devengine::page {
 namespace {
 
-bool IsCollapsibleSpace(wchar_t ch) {
-  return ch == L' ' || ch == L'\t' || ch == L'\n' || ch == L'\r' || ch == L'\f';
-}
+struct CharacterReference {
+  wchar_t ch;
+  std::wstring_view reference;
+};
+
+constexpr CharacterReference kCharacterReferences[] = {
+    {L'&', L"&amp;"}, {L'<', L"&lt;"}, {L'>', L"&gt;"}, {L'"', L"&quot;"}, {L'\'', L"&#39;"},
+};
 
 // Gathers text the way a page lays it out: runs of whitespace become one
 // space, and line breaks asked for between blocks are written only when
@@ -20,7 +25,7 @@ class TextGatherer {
  public:
   void Append(std::wstring_view text, bool preformatted) {
     for (const wchar_t ch : text) {
-      if (!preformatted && IsCollapsibleSpace(ch)) {
+      if (!preformatted && IsMarkupSpace(ch)) {
         FPendingSpace = true;
         continue;
       }
@@ -149,30 +154,21 @@ std::wstring InnerText(const Node& node) {
   return text.Take();
 }
 
+void AppendEscapedMarkup(std::wstring& markup, std::wstring_view text, std::wstring_view escaped) {
+  for (const wchar_t ch : text) {
+    const auto found = std::ranges::find(kCharacterReferences, ch, &CharacterReference::ch);
+    if (found != std::end(kCharacterReferences) && escaped.find(ch) != std::wstring_view::npos) {
+      markup += found->reference;
+    } else {
+      markup += ch;
+    }
+  }
+}
+
 std::wstring MarkupFromText(std::wstring_view text) {
   std::wstring markup;
   markup.reserve(text.size());
-  for (const wchar_t ch : text) {
-    switch (ch) {
-      case L'&':
-        markup += L"&amp;";
-        break;
-      case L'<':
-        markup += L"&lt;";
-        break;
-      case L'>':
-        markup += L"&gt;";
-        break;
-      case L'"':
-        markup += L"&quot;";
-        break;
-      case L'\'':
-        markup += L"&#39;";
-        break;
-      default:
-        markup += ch;
-    }
-  }
+  AppendEscapedMarkup(markup, text, L"&<>\"'");
   return markup;
 }
 

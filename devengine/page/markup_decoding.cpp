@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "ascii.h"
 #include "html.h"
 #include "utf.h"
 
@@ -64,12 +65,6 @@ constexpr wchar_t kWindows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& ch : lower) ch = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-  return lower;
-}
 
 const CharsetName* CharsetNamed(std::string_view name) {
   const std::string lower = AsciiLower(name);

@@ -95,10 +95,6 @@ std::optional<int> PixelAttribute(const Node& node, std::wstring_view name) {
   return static_cast<int>(std::min<long>(pixels, kLargestAttributeSize));
 }
 
-bool IsSpace(wchar_t ch) {
-  return ch == L' ' || ch == L'\t' || ch == L'\n' || ch == L'\r' || ch == L'\f';
-}
-
 class LayoutBuilder {
  public:
   LayoutBuilder(int width, double scale, FontCache& fonts, const ImageSizeOf& imageSize)
@@ -256,13 +252,13 @@ class LayoutBuilder {
     }
     std::size_t at = 0;
     while (at < text.size()) {
-      if (IsSpace(text[at])) {
+      if (IsMarkupSpace(text[at])) {
         FPendingSpace = true;
         ++at;
         continue;
       }
       std::size_t end = at;
-      while (end < text.size() && !IsSpace(text[end])) ++end;
+      while (end < text.size() && !IsMarkupSpace(text[end])) ++end;
       PlaceWord(text.substr(at, end - at), style, true);
       at = end;
     }
