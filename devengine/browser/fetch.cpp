@@ -13,9 +13,6 @@
 namespace devengine::browser {
 namespace {
 
-// Larger files and documents are refused rather than held in memory.
-constexpr std::size_t kLargestBody = std::size_t{64} << 20;
-
 int HexValue(wchar_t ch) {
   if (ch >= L'0' && ch <= L'9') return ch - L'0';
   if (ch >= L'a' && ch <= L'f') return ch - L'a' + 10;
@@ -79,19 +76,12 @@ FetchResponse Answer(std::wstring url, std::wstring content_type, std::string bo
   return {NetError::kNone, 200, std::move(url), std::move(content_type), std::move(body)};
 }
 
-FetchResponse Failure(NetError error, std::wstring url) {
-  FetchResponse response;
-  response.error = error;
-  response.url = std::move(url);
-  return response;
-}
-
 // data:[<media type>][;base64],<data>
 FetchResponse FetchData(const UrlParts& parts) {
   const std::wstring& path = parts.path;
   const std::wstring whole = parts.query.empty() ? path : path + L"?" + parts.query;
   const std::size_t comma = whole.find(L',');
-  if (comma == std::wstring::npos) return Failure(NetError::kInvalidUrl, parts.spec);
+  if (comma == std::wstring::npos) return FailedFetch(NetError::kInvalidUrl, parts.spec);
   std::wstring media = whole.substr(0, comma);
   bool base64 = false;
   if (media.size() >= 7 && _wcsicmp(media.c_str() + media.size() - 7, L";base64") == 0) {
@@ -102,7 +92,7 @@ FetchResponse FetchData(const UrlParts& parts) {
   std::string body = PercentDecoded(std::wstring_view(whole).substr(comma + 1));
   if (base64) {
     std::optional<std::string> decoded = Base64Decoded(body);
-    if (!decoded) return Failure(NetError::kInvalidUrl, parts.spec);
+    if (!decoded) return FailedFetch(NetError::kInvalidUrl, parts.spec);
     body = std::move(*decoded);
   }
   return Answer(parts.spec, Utf8ToUtf16(PercentDecoded(media)), std::move(body));
@@ -147,21 +137,22 @@ FetchResponse FetchFile(const UrlParts& parts, const FetchControl& control) {
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
-    return Failure(error == ERROR_ACCESS_DENIED ? NetError::kAccessDenied : NetError::kFileNotFound,
-                   parts.spec);
+    return FailedFetch(
+        error == ERROR_ACCESS_DENIED ? NetError::kAccessDenied : NetError::kFileNotFound,
+        parts.spec);
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return Failure(NetError::kFailed, parts.spec);
+  if (!GetFileSizeEx(file.get(), &size)) return FailedFetch(NetError::kFailed, parts.spec);
   if (static_cast<unsigned long long>(size.QuadPart) > kLargestBody)
-    return Failure(NetError::kFileTooBig, parts.spec);
+    return FailedFetch(NetError::kFileTooBig, parts.spec);
   std::string body(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < body.size()) {
-    if (control.cancelled()) return Failure(NetError::kAborted, parts.spec);
+    if (control.cancelled()) return FailedFetch(NetError::kAborted, parts.spec);
     DWORD read = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(body.size() - done, 1 << 20));
     if (!ReadFile(file.get(), body.data() + done, chunk, &read, nullptr))
-      return Failure(NetError::kFailed, parts.spec);
+      return FailedFetch(NetError::kFailed, parts.spec);
     if (read == 0) break;
     done += read;
   }
@@ -178,8 +169,8 @@ bool IsFetchableScheme(std::wstring_view scheme) {
 
 FetchResponse Fetch(const RequestData& request, const FetchControl& control) {
   const std::optional<UrlParts> parts = ParseUrl(request.url);
-  if (!parts) return Failure(NetError::kInvalidUrl, request.url);
-  if (control.cancelled()) return Failure(NetError::kAborted, parts->spec);
+  if (!parts) return FailedFetch(NetError::kInvalidUrl, request.url);
+  if (control.cancelled()) return FailedFetch(NetError::kAborted, parts->spec);
   const std::wstring& scheme = parts->scheme;
   if (scheme == L"http" || scheme == L"https") {
     RequestData canonical = request;
@@ -189,8 +180,8 @@ FetchResponse Fetch(const RequestData& request, const FetchControl& control) {
   if (scheme == L"file") return FetchFile(*parts, control);
   if (scheme == L"data") return FetchData(*parts);
   if (scheme == L"about" && parts->path == L"blank") return Answer(parts->spec, L"text/html", {});
-  return Failure(scheme == L"about" ? NetError::kInvalidUrl : NetError::kUnknownUrlScheme,
-                 parts->spec);
+  return FailedFetch(scheme == L"about" ? NetError::kInvalidUrl : NetError::kUnknownUrlScheme,
+                     parts->spec);
 }
 
 }  // namespace devengine::browser

@@ -5,9 +5,11 @@
 #ifndef NIMBRA_DEVENGINE_BROWSER_FETCH_H
 #define NIMBRA_DEVENGINE_BROWSER_FETCH_H
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "net_error.h"
 #include "request.h"
@@ -23,6 +25,17 @@ struct FetchResponse {
   std::wstring content_type;
   std::string body;
 };
+
+// Larger files and documents are refused rather than held in memory.
+constexpr std::size_t kLargestBody = std::size_t{64} << 20;
+
+// The answer to a fetch that ended with `error` at `url`.
+inline FetchResponse FailedFetch(NetError error, std::wstring url) {
+  FetchResponse response;
+  response.error = error;
+  response.url = std::move(url);
+  return response;
+}
 
 struct FetchControl {
   // Polled between steps; once it answers true the fetch ends as aborted.

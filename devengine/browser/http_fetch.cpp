@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kMostRedirects = 20;
 constexpr DWORD kTimeoutMs = 30'000;
-constexpr std::size_t kLargestBody = std::size_t{64} << 20;
 constexpr wchar_t kAgent[] = L"Nimbra development engine";
 
 struct InternetCloser {
@@ -184,36 +183,30 @@ NetError ReadBody(HINTERNET request, const FetchControl& control, std::string& b
   }
 }
 
-FetchResponse Failure(NetError error, std::wstring url) {
-  FetchResponse response;
-  response.error = error;
-  response.url = std::move(url);
-  return response;
-}
-
 }  // namespace
 
 FetchResponse FetchHttp(RequestData request, const FetchControl& control) {
-  if (TheSession() == nullptr) return Failure(NetError::kFailed, request.url);
+  if (TheSession() == nullptr) return FailedFetch(NetError::kFailed, request.url);
   for (int redirects = 0;; ++redirects) {
     const std::optional<UrlParts> parts = ParseUrl(request.url);
-    if (!parts || parts->host.empty()) return Failure(NetError::kInvalidUrl, request.url);
-    if (control.cancelled()) return Failure(NetError::kAborted, request.url);
+    if (!parts || parts->host.empty()) return FailedFetch(NetError::kInvalidUrl, request.url);
+    if (control.cancelled()) return FailedFetch(NetError::kAborted, request.url);
     Exchange exchange = Send(request, *parts);
-    if (control.cancelled()) return Failure(NetError::kAborted, request.url);
-    if (exchange.error != NetError::kNone) return Failure(exchange.error, request.url);
+    if (control.cancelled()) return FailedFetch(NetError::kAborted, request.url);
+    if (exchange.error != NetError::kNone) return FailedFetch(exchange.error, request.url);
     HINTERNET answer = exchange.request.get();
     StoreCookies(answer, request.url);
     const int status = StatusOf(answer);
     const std::optional<std::wstring> location = HeaderValue(answer, HTTP_QUERY_LOCATION);
     if (IsRedirect(status) && location) {
-      if (redirects == kMostRedirects) return Failure(NetError::kTooManyRedirects, request.url);
+      if (redirects == kMostRedirects) return FailedFetch(NetError::kTooManyRedirects, request.url);
       std::optional<std::wstring> next = ResolveUrl(request.url, *location);
-      if (!next) return Failure(NetError::kInvalidUrl, *location);
-      if (!control.redirected(request.url, *next)) return Failure(NetError::kAborted, request.url);
+      if (!next) return FailedFetch(NetError::kInvalidUrl, *location);
+      if (!control.redirected(request.url, *next))
+        return FailedFetch(NetError::kAborted, request.url);
       const std::optional<UrlParts> next_parts = ParseUrl(*next);
       if (!next_parts || (next_parts->scheme != L"http" && next_parts->scheme != L"https"))
-        return Failure(NetError::kUnknownUrlScheme, *next);
+        return FailedFetch(NetError::kUnknownUrlScheme, *next);
       // 303, and 301 or 302 after a POST, go on as a GET without a body.
       if (status == 303 || ((status == 301 || status == 302) && request.method == L"POST")) {
         request.method = L"GET";
@@ -227,7 +220,7 @@ FetchResponse FetchHttp(RequestData request, const FetchControl& control) {
     response.url = request.url;
     response.content_type = HeaderValue(answer, HTTP_QUERY_CONTENT_TYPE).value_or(L"");
     response.error = ReadBody(answer, control, response.body);
-    if (response.error != NetError::kNone) return Failure(response.error, request.url);
+    if (response.error != NetError::kNone) return FailedFetch(response.error, request.url);
     return response;
   }
 }
