@@ -1,7 +1,5 @@
 #include "engine_time.h"
 
-#include <windows.h>
-
 #include <limits>
 
 namespace devengine {
@@ -50,6 +48,10 @@ std::optional<Ticks> TicksOf(const cef_time_t& time) {
                             static_cast<WORD>(time.minute),
                             static_cast<WORD>(time.second),
                             static_cast<WORD>(time.millisecond)};
+  return TicksOf(calendar);
+}
+
+std::optional<Ticks> TicksOf(const SYSTEMTIME& calendar) {
   FILETIME result;
   if (!SystemTimeToFileTime(&calendar, &result)) return std::nullopt;
   return TicksOfFileTime(result);

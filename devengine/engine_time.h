@@ -4,6 +4,8 @@
 #ifndef NIMBRA_DEVENGINE_ENGINE_TIME_H
 #define NIMBRA_DEVENGINE_ENGINE_TIME_H
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 
@@ -20,6 +22,8 @@ Ticks NowTicks();
 cef_time_t TimeRecordOf(Ticks ticks);
 // Nullopt for a record that names no calendar date, such as all zeros.
 std::optional<Ticks> TicksOf(const cef_time_t& time);
+// Nullopt for a calendar date the system cannot convert.
+std::optional<Ticks> TicksOf(const SYSTEMTIME& calendar);
 
 }  // namespace devengine
 

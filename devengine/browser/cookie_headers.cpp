@@ -25,11 +25,8 @@ bool SameName(std::wstring_view name, std::wstring_view expected) {
 std::optional<Ticks> DateTicks(std::wstring_view text) {
   const std::wstring date(text);
   SYSTEMTIME system{};
-  FILETIME file{};
-  if (!InternetTimeToSystemTimeW(date.c_str(), &system, 0) || !SystemTimeToFileTime(&system, &file))
-    return std::nullopt;
-  return static_cast<Ticks>((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
-                            file.dwLowDateTime);
+  if (!InternetTimeToSystemTimeW(date.c_str(), &system, 0)) return std::nullopt;
+  return TicksOf(system);
 }
 
 std::optional<Ticks> AgeTicks(std::wstring_view text, Ticks now) {
