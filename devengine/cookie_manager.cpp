@@ -173,13 +173,8 @@ void CookieManager::RunVisit(cef_cookie_visitor_t* visitor, const Selection& sel
 
 int CookieManager::SetCookie(const cef_string_t* url, const cef_cookie_t* cookie) {
   if (cookie == nullptr) return 0;
-  const std::optional<CookieUrl> target = CookieUrlOf(ViewOf(url), Schemes());
   const std::optional<CookieRequest> request = RequestOf(*cookie);
-  if (!target || !request) return 0;
-  const Ticks now = NowTicks();
-  std::optional<Cookie> made = MakeCookie(*target, *request, now);
-  if (!made) return 0;
-  return Update([&made, now](CookieJar& jar) { return jar.Set(std::move(*made), now); }) ? 1 : 0;
+  return request && SetFromResponse(ViewOf(url), *request) ? 1 : 0;
 }
 
 std::vector<Cookie> CookieManager::CookiesFor(std::wstring_view url) {
