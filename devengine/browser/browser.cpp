@@ -645,8 +645,9 @@ void Browser::Commit(std::int64_t frame, std::uint64_t load, const std::wstring&
     std::erase_if(frames_, [&](const auto& entry) { return Inside(entry.first, frame); });
     if (main) {
       history_.Commit({url, state.loading_markup}, state.place);
-      title_ = document->Title().empty() ? url : document->Title();
-      title = title_;
+      title = document->Title();
+      if (title.empty()) title = url;
+      title_ = title;
     }
   }
   const cef_string_t address = Borrow(url);
