@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "browser/fetch.h"
 #include "devengine_test_records.h"
 
 namespace {
@@ -190,3 +191,21 @@ TEST(DevEngineUrl, EscapesDelimitersInPartsSoTheyReadBackAlike) {
 }
 
 }  // namespace
+
+TEST(DevEngineUrl, PercentDecodingKeepsEveryCharacterOfTheTextBetweenEscapes) {
+  const struct {
+    std::wstring text;
+    std::string bytes;
+  } cases[] = {
+      {L"a%41b", "aAb"},
+      {L"%E2%82%ac", "\xE2\x82\xAC"},
+      {L"smile \U0001F600%21", "smile \xF0\x9F\x98\x80!"},
+      {L"\U0001F600", "\xF0\x9F\x98\x80"},
+      {L"50%", "50%"},
+      {L"x%4", "x%4"},
+      {L"%zz%", "%zz%"},
+  };
+  for (const auto& decoding : cases) {
+    EXPECT_EQ(devengine::browser::PercentDecoded(decoding.text), decoding.bytes);
+  }
+}

@@ -24,19 +24,20 @@ int HexValue(wchar_t ch) {
 
 std::string PercentDecoded(std::wstring_view text) {
   std::string bytes;
+  // Text between escapes is converted as a whole, so that a character made
+  // of two UTF-16 units stays one character.
+  std::size_t run = 0;
   for (std::size_t index = 0; index < text.size(); ++index) {
-    if (text[index] == L'%' && index + 2 < text.size()) {
-      const int high = HexValue(text[index + 1]);
-      const int low = HexValue(text[index + 2]);
-      if (high >= 0 && low >= 0) {
-        bytes += static_cast<char>(high * 16 + low);
-        index += 2;
-        continue;
-      }
-    }
-    bytes += Utf16ToUtf8(text.substr(index, 1));
+    if (text[index] != L'%' || index + 2 >= text.size()) continue;
+    const int high = HexValue(text[index + 1]);
+    const int low = HexValue(text[index + 2]);
+    if (high < 0 || low < 0) continue;
+    bytes += Utf16ToUtf8(text.substr(run, index - run));
+    bytes += static_cast<char>(high * 16 + low);
+    index += 2;
+    run = index + 1;
   }
-  return bytes;
+  return bytes + Utf16ToUtf8(text.substr(run));
 }
 
 namespace {
