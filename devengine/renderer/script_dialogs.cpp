@@ -5,8 +5,6 @@
 #include <utility>
 
 #include "renderer_browser.h"
-// For the run's deadline, which a dialog's wait pushes back.
-#include "script/machine.h"
 #include "script_values/script_values.h"
 
 namespace devengine::renderer {
@@ -36,7 +34,7 @@ struct DialogSite {
 };
 
 // Asks and waits. The time a person takes over a dialog is not the
-// script's: the run's deadline moves on by it.
+// script's, so it does not count against the run's time limit.
 DialogAnswer AskFromScript(Context& context, DialogSite& site, DialogKind kind,
                            std::wstring message, std::wstring defaultText) {
   const auto& document = site.host.frame->document();
@@ -47,7 +45,7 @@ DialogAnswer AskFromScript(Context& context, DialogSite& site, DialogKind kind,
   request.default_text = std::move(defaultText);
   const auto start = std::chrono::steady_clock::now();
   DialogAnswer answer = site.dialogs->Ask(site.host.send_to_browser, std::move(request));
-  context.interpreter().state().deadline += std::chrono::steady_clock::now() - start;
+  context.interpreter().ExcludeFromTimeLimit(std::chrono::steady_clock::now() - start);
   return answer;
 }
 

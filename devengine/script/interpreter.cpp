@@ -272,4 +272,8 @@ std::vector<StackFrame> Interpreter::CurrentStackTrace(int frameLimit) const {
 
 void Interpreter::Terminate() { state_->terminateRequested = true; }
 
+void Interpreter::ExcludeFromTimeLimit(std::chrono::steady_clock::duration waited) {
+  state_->deadline += waited;
+}
+
 }  // namespace devengine::script

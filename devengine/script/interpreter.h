@@ -200,11 +200,20 @@ class Interpreter {
   std::vector<StackFrame> CurrentStackTrace(int frameLimit) const;
   // Stops the current run at its next step; callable from any thread.
   void Terminate();
+  // Leaves `waited`, time a native spent waiting outside script (for a person
+  // to answer, say), out of the current run's time limit.
+  void ExcludeFromTimeLimit(std::chrono::steady_clock::duration waited);
 
+  // The state of runs, for the interpreter's own source files only.
   struct State;
-  State& state() const { return *state_; }
 
  private:
+  friend class Context;
+  friend class Evaluator;
+  friend class Machine;
+  friend class RunScope;
+  State& state() const { return *state_; }
+
   std::unique_ptr<State> state_;
 };
 
