@@ -17,11 +17,6 @@ using script::Value;
 // What a native built-in does with the arguments script gave it.
 using Builtin = std::function<Value(Context&, const CallInfo&)>;
 
-const Value& ArgumentAt(const CallInfo& call, std::size_t index) {
-  static const Value kUndefined;
-  return index < call.arguments.size() ? call.arguments[index] : kUndefined;
-}
-
 // Where script runs now: the innermost script frame's name and line.
 std::pair<std::wstring, int> CurrentPlace(Context& context) {
   const std::vector<script::StackFrame> frames = context.interpreter().CurrentStackTrace(1);
@@ -77,7 +72,7 @@ Value DocumentTitle(const PageScriptHost& host) {
 Value SetDocumentTitle(const PageScriptHost& host, const CallInfo& call) {
   const auto& document = host.frame->document();
   if (!document) return Value();
-  SetTitleText(document->tree(), script::ToString(ArgumentAt(call, 0)));
+  SetTitleText(document->tree(), script::ToString(call.Argument(0)));
   if (host.send_to_browser) {
     host.send_to_browser(MessageWriter(MessageKind::kTitleChanged)
                              .Int(host.frame->id())
@@ -101,8 +96,8 @@ Value ConsoleLog(const PageScriptHost& host, Context& context, const CallInfo& c
 // The browser resolves the URL against the frame's and takes the pop-up
 // path; script gets no window object back.
 Value WindowOpen(const PageScriptHost& host, const CallInfo& call) {
-  const Value& url = ArgumentAt(call, 0);
-  const Value& name = ArgumentAt(call, 1);
+  const Value& url = call.Argument(0);
+  const Value& name = call.Argument(1);
   if (host.send_to_browser) {
     host.send_to_browser(
         MessageWriter(MessageKind::kOpenWindow)

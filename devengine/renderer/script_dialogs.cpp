@@ -17,8 +17,7 @@ using script::Value;
 constexpr wchar_t kBeforeUnloadName[] = L"onbeforeunload";
 
 std::wstring TextArgument(const CallInfo& call, std::size_t index) {
-  if (index >= call.arguments.size()) return {};
-  const Value& value = call.arguments[index];
+  const Value& value = call.Argument(index);
   return value.IsUndefined() ? std::wstring() : script::ToString(value);
 }
 
@@ -148,7 +147,7 @@ void InstallDialogBuiltins(Context& context, const PageScriptHost& host, ScriptD
       kBeforeUnloadName, [](DialogSite& at, Context&, const CallInfo&) { return at.beforeUnload; });
   const script::ObjectPtr setter =
       function(kBeforeUnloadName, [](DialogSite& at, Context&, const CallInfo& call) {
-        SetBeforeUnload(at, call.arguments.empty() ? Value() : call.arguments[0]);
+        SetBeforeUnload(at, call.Argument(0));
         return Value();
       });
   context.DefineGetterSetter(global, kBeforeUnloadName, getter, setter);

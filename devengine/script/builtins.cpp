@@ -19,13 +19,8 @@ struct Builtin {
   NativeFunction function;
 };
 
-const Value& Argument(const CallInfo& call, std::size_t index) {
-  static const Value undefined;
-  return index < call.arguments.size() ? call.arguments[index] : undefined;
-}
-
 double NumberArgument(const CallInfo& call, std::size_t index) {
-  return ToNumber(Argument(call, index));
+  return ToNumber(call.Argument(index));
 }
 
 [[noreturn]] void ThrowType(Context& context, std::wstring message) {
@@ -45,9 +40,9 @@ const ObjectPtr& ThisArray(Context& context, const CallInfo& call) {
 
 Value DefineGetterOrSetter(Context& context, const CallInfo& call, bool getter) {
   const ObjectPtr& object = ThisObject(context, call);
-  const ObjectPtr& function = Argument(call, 1).AsObject();
+  const ObjectPtr& function = call.Argument(1).AsObject();
   if (!function || !function->IsFunction()) ThrowType(context, call.name + L": expecting function");
-  const std::wstring key = ToString(Argument(call, 0));
+  const std::wstring key = ToString(call.Argument(0));
   const bool defined = getter ? context.DefineGetterSetter(object, key, function, nullptr)
                               : context.DefineGetterSetter(object, key, nullptr, function);
   if (!defined) ThrowType(context, L"Cannot redefine property: " + key);
@@ -139,7 +134,7 @@ const Builtin kObjectMethods[] = {
     {L"hasOwnProperty",
      [](Context& context, const CallInfo& call) {
        const ObjectPtr& object = ThisObject(context, call);
-       const std::wstring key = ToString(Argument(call, 0));
+       const std::wstring key = ToString(call.Argument(0));
        const bool own = object->IsArray() && (key == L"length" || ArrayIndexOf(key))
                             ? context.Has(object, key)
                             : object->FindOwn(key) != nullptr;
@@ -152,14 +147,14 @@ const Builtin kFunctionMethods[] = {
      [](Context& context, const CallInfo& call) {
        const std::span<const Value> rest =
            call.arguments.empty() ? call.arguments : call.arguments.subspan(1);
-       return context.Invoke(call.thisValue, Argument(call, 0), rest);
+       return context.Invoke(call.thisValue, call.Argument(0), rest);
      }},
     {L"apply",
      [](Context& context, const CallInfo& call) {
-       const ObjectPtr& list = Argument(call, 1).AsObject();
+       const ObjectPtr& list = call.Argument(1).AsObject();
        std::vector<Value> arguments;
        if (list && list->IsArray()) arguments = list->elements;
-       return context.Invoke(call.thisValue, Argument(call, 0), arguments);
+       return context.Invoke(call.thisValue, call.Argument(0), arguments);
      }},
 };
 
@@ -183,7 +178,7 @@ const Builtin kArrayMethods[] = {
     {L"join",
      [](Context& context, const CallInfo& call) {
        const ObjectPtr& array = ThisArray(context, call);
-       const Value& separator = Argument(call, 0);
+       const Value& separator = call.Argument(0);
        const std::wstring between = separator.IsUndefined() ? L"," : ToString(separator);
        std::wstring text;
        for (std::size_t i = 0; i < array->elements.size(); ++i) {
@@ -200,7 +195,7 @@ const Builtin kArrayMethods[] = {
      [](Context& context, const CallInfo& call) {
        const ObjectPtr& array = ThisArray(context, call);
        for (std::size_t i = 0; i < array->elements.size(); ++i) {
-         if (StrictEquals(array->elements[i], Argument(call, 0))) {
+         if (StrictEquals(array->elements[i], call.Argument(0))) {
            return Value::Number(static_cast<double>(i));
          }
        }
@@ -213,14 +208,14 @@ const Builtin kStringMethods[] = {
      [](Context&, const CallInfo& call) {
        const std::wstring text = ThisText(call);
        const std::size_t from = Clamp(NumberArgument(call, 1), text.size());
-       const std::size_t found = text.find(ToString(Argument(call, 0)), from);
+       const std::size_t found = text.find(ToString(call.Argument(0)), from);
        return Value::Number(found == std::wstring::npos ? -1 : static_cast<double>(found));
      }},
     {L"substring",
      [](Context&, const CallInfo& call) {
        const std::wstring text = ThisText(call);
        std::size_t start = Clamp(NumberArgument(call, 0), text.size());
-       std::size_t end = Argument(call, 1).IsUndefined()
+       std::size_t end = call.Argument(1).IsUndefined()
                              ? text.size()
                              : Clamp(NumberArgument(call, 1), text.size());
        if (start > end) std::swap(start, end);
@@ -275,17 +270,17 @@ const Builtin kGlobalFunctions[] = {
        return Value::Number(call.arguments.empty() ? 0 : NumberArgument(call, 0));
      }},
     {L"Boolean",
-     [](Context&, const CallInfo& call) { return Value::Boolean(ToBoolean(Argument(call, 0))); }},
+     [](Context&, const CallInfo& call) { return Value::Boolean(ToBoolean(call.Argument(0))); }},
     {L"parseInt",
      [](Context&, const CallInfo& call) {
        return Value::Number(ParseInteger(
-           ToString(Argument(call, 0)),
+           ToString(call.Argument(0)),
            static_cast<int>(
-               std::trunc(Argument(call, 1).IsUndefined() ? 0 : NumberArgument(call, 1)))));
+               std::trunc(call.Argument(1).IsUndefined() ? 0 : NumberArgument(call, 1)))));
      }},
     {L"parseFloat",
      [](Context&, const CallInfo& call) {
-       return Value::Number(ParseFloat(ToString(Argument(call, 0))));
+       return Value::Number(ParseFloat(ToString(call.Argument(0))));
      }},
     {L"isNaN",
      [](Context&, const CallInfo& call) {
@@ -357,7 +352,7 @@ void InstallBuiltins(Context& context) {
     context.Define(prototype, L"message", Value::String(L""), kDontEnum);
     const ObjectPtr constructor =
         context.NewFunction(kErrorNames[kind], [kind](Context& context, const CallInfo& call) {
-          const Value& message = Argument(call, 0);
+          const Value& message = call.Argument(0);
           const Value error = context.NewError(static_cast<ErrorKind>(kind),
                                                message.IsUndefined() ? L"" : ToString(message));
           return error;

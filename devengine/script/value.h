@@ -79,6 +79,12 @@ struct CallInfo {
   const Value& thisValue;
   std::span<const Value> arguments;
   bool isConstruct;
+
+  // The argument at `index`; undefined past the last one given.
+  const Value& Argument(std::size_t index) const {
+    static const Value undefined;
+    return index < arguments.size() ? arguments[index] : undefined;
+  }
 };
 
 // A function implemented in C++. Throws ScriptThrow (interpreter.h) to throw
