@@ -23,14 +23,6 @@ Binding* FindBinding(Environment* scope, const std::wstring& name) {
   return nullptr;
 }
 
-std::int32_t ToInt32(double number) {
-  if (!std::isfinite(number)) return 0;
-  double wrapped = std::fmod(std::trunc(number), 4294967296.0);
-  if (wrapped < 0) wrapped += 4294967296.0;
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(wrapped));
-}
-std::uint32_t ToUint32(double number) { return static_cast<std::uint32_t>(ToInt32(number)); }
-
 Op CompoundBase(Op op) {
   switch (op) {
     case Op::PlusAssign:

@@ -232,6 +232,16 @@ double ToNumber(const Value& value) {
   return 0;
 }
 
+std::int32_t ToInt32(double number) { return static_cast<std::int32_t>(ToUint32(number)); }
+
+// Computed in doubles: casting one that 32 bits cannot hold is undefined.
+std::uint32_t ToUint32(double number) {
+  if (!std::isfinite(number)) return 0;
+  double wrapped = std::fmod(std::trunc(number), 4294967296.0);
+  if (wrapped < 0) wrapped += 4294967296.0;
+  return static_cast<std::uint32_t>(wrapped);
+}
+
 std::wstring ToString(const Value& value) {
   switch (value.type()) {
     case Value::Type::Undefined:

@@ -176,6 +176,9 @@ constexpr std::size_t kMaxStringLength = std::size_t{1} << 27;
 // their kind, without calling script).
 bool ToBoolean(const Value& value);
 double ToNumber(const Value& value);
+// The wrap-around conversions of numbers to 32 bits (NaN and infinities give 0).
+std::int32_t ToInt32(double number);
+std::uint32_t ToUint32(double number);
 std::wstring ToString(const Value& value);
 std::wstring NumberToString(double number);
 double StringToNumber(std::wstring_view text);

@@ -25,16 +25,6 @@ int Flag(bool value) { return value ? 1 : 0; }
 // 1970-01-01 in ticks since 1601-01-01.
 constexpr Ticks kUnixEpochTicks = 116'444'736'000'000'000;
 
-// The language's wrap-around conversion, without the undefined behaviour of
-// casting a double that an int32_t cannot hold.
-std::uint32_t WrapToUInt32(double number) {
-  if (!std::isfinite(number)) return 0;
-  const double whole = std::trunc(number);
-  double wrapped = std::fmod(whole, 4294967296.0);
-  if (wrapped < 0) wrapped += 4294967296.0;
-  return static_cast<std::uint32_t>(wrapped);
-}
-
 // What a record holds as user data: another value record.
 struct UserData {
   RecordRef<cef_v8value_t> record;
@@ -119,8 +109,8 @@ class ValueRecord : public EngineObject<cef_v8value_t> {
   }
 
   int GetBoolValue() { return Flag(value_.AsBoolean()); }
-  std::int32_t GetIntValue() { return static_cast<std::int32_t>(WrapToUInt32(value_.AsNumber())); }
-  std::uint32_t GetUIntValue() { return WrapToUInt32(value_.AsNumber()); }
+  std::int32_t GetIntValue() { return script::ToInt32(value_.AsNumber()); }
+  std::uint32_t GetUIntValue() { return script::ToUint32(value_.AsNumber()); }
   double GetDoubleValue() { return value_.AsNumber(); }
   cef_time_t GetDateValue() {
     if (IsDate() == 0 || !std::isfinite(value_.AsObject()->date)) return {};
