@@ -110,17 +110,18 @@ void Release(Remains remains) {
 
 }  // namespace
 
-Object::~Object() {
+void Object::ReleaseHeld() {
   Release({std::move(properties_), std::move(elements), std::move(prototype), std::move(accessor),
            std::move(userData), std::move(native), std::move(script), std::move(closure)});
 }
+
+Object::~Object() { ReleaseHeld(); }
 
 void Object::Empty() {
   valid = false;
   index_.clear();
   code = nullptr;
-  Release({std::move(properties_), std::move(elements), std::move(prototype), std::move(accessor),
-           std::move(userData), std::move(native), std::move(script), std::move(closure)});
+  ReleaseHeld();
   properties_.clear();
   elements.clear();
 }

@@ -163,6 +163,9 @@ class Object {
   void Empty();
 
  private:
+  // Hands what the object refers to over to be released one object at a time.
+  void ReleaseHeld();
+
   std::vector<std::pair<std::wstring, Property>> properties_;
   std::unordered_map<std::wstring, std::size_t> index_;
 };
