@@ -25,6 +25,13 @@ int Flag(bool value) { return value ? 1 : 0; }
 // 1970-01-01 in ticks since 1601-01-01.
 constexpr Ticks kUnixEpochTicks = 116'444'736'000'000'000;
 
+// The interpreter's attributes share their bits with the engine's flags;
+// any other bit is dropped.
+script::PropertyAttributes AttributesOf(cef_v8_propertyattribute_t attribute) {
+  return static_cast<script::PropertyAttributes>(
+      attribute & (script::kReadOnly | script::kDontEnum | script::kDontDelete));
+}
+
 // What a record holds as user data: another value record.
 struct UserData {
   RecordRef<cef_v8value_t> record;
@@ -177,8 +184,7 @@ class ValueRecord : public EngineObject<cef_v8value_t> {
     const auto given = RecordRef<cef_v8value_t>::Adopt(value);
     const ValueRecord* record = Of(given.get());
     if (key == nullptr || record == nullptr) return 0;
-    const auto attributes = static_cast<script::PropertyAttributes>(
-        attribute & (script::kReadOnly | script::kDontEnum | script::kDontDelete));
+    const script::PropertyAttributes attributes = AttributesOf(attribute);
     return Succeeded(Attempt([&](script::Context& context, const script::ObjectPtr& object) {
       const std::wstring name = ToWString(key);
       return Value::Boolean(attributes == 0
@@ -198,8 +204,7 @@ class ValueRecord : public EngineObject<cef_v8value_t> {
   int SetValueByAccessor(const cef_string_t* key, cef_v8_accesscontrol_t,
                          cef_v8_propertyattribute_t attribute) {
     if (key == nullptr) return 0;
-    const auto attributes = static_cast<script::PropertyAttributes>(
-        attribute & (script::kReadOnly | script::kDontEnum | script::kDontDelete));
+    const script::PropertyAttributes attributes = AttributesOf(attribute);
     return Succeeded(Attempt([&](script::Context& context, const script::ObjectPtr& object) {
       return Value::Boolean(context.DefineAccessor(object, ToWString(key), attributes));
     }));
