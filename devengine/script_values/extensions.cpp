@@ -17,20 +17,6 @@
 namespace devengine::script_values {
 namespace {
 
-struct Extension {
-  std::wstring name;
-  std::wstring code;
-  cef_v8handler_t* handler;  // held by the registry's reference below
-};
-
-struct Registry {
-  std::mutex lock;
-  std::vector<Extension> extensions;
-  std::vector<RecordRef<cef_v8handler_t>> handlers;
-};
-
-Registry& Extensions() { return Immortal<Registry>(); }
-
 // Each declaration becomes a variable holding the native function, which
 // waits under a name script does not use in a scope only the extension's own
 // code sees, so functions it defines still reach it when page script calls
@@ -58,6 +44,21 @@ Prepared Prepare(const std::wstring& code) {
   return prepared;
 }
 
+// Prepared once, when registered, rather than for every document.
+struct Extension {
+  std::wstring name;
+  Prepared prepared;
+  cef_v8handler_t* handler;  // held by the registry's reference below
+};
+
+struct Registry {
+  std::mutex lock;
+  std::vector<Extension> extensions;
+  std::vector<RecordRef<cef_v8handler_t>> handlers;
+};
+
+Registry& Extensions() { return Immortal<Registry>(); }
+
 }  // namespace
 
 void RunExtensions(script::Context& context) {
@@ -67,7 +68,7 @@ void RunExtensions(script::Context& context) {
     extensions = Extensions().extensions;
   }
   for (const Extension& extension : extensions) {
-    const Prepared prepared = Prepare(extension.code);
+    const Prepared& prepared = extension.prepared;
     std::vector<std::pair<std::wstring, script::Value>> hidden;
     for (const auto& [hiddenName, name] : prepared.natives) {
       auto native =
@@ -96,7 +97,9 @@ DEVENGINE_EXPORT int CEF_EXPORT_CC cef_register_extension(const cef_string_t* ex
     for (const auto& extension : registry.extensions) {
       if (extension.name == name) return 0;
     }
-    registry.extensions.push_back({name, devengine::ToWString(javascript_code), held.get()});
+    registry.extensions.push_back(
+        {name, devengine::script_values::Prepare(devengine::ToWString(javascript_code)),
+         held.get()});
     registry.handlers.push_back(std::move(held));
     return 1;
   });
