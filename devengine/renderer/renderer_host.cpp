@@ -30,6 +30,25 @@ std::wstring ThisExecutable() {
   }
 }
 
+// The event that takes a message of `kind` from the renderer; null for
+// kAnswer, which the host takes itself, and for kinds it does not take.
+std::function<void(Message)> RendererHost::Events::*EventFor(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::kProcessMessage:
+      return &RendererHost::Events::process_message;
+    case MessageKind::kTitleChanged:
+    case MessageKind::kConsoleMessage:
+    case MessageKind::kOpenWindow:
+      return &RendererHost::Events::page_script;
+    case MessageKind::kScriptDialog:
+    case MessageKind::kBeforeUnloadHandler:
+    case MessageKind::kBeforeUnloadAnswer:
+      return &RendererHost::Events::dialog;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 // What the channel's thread reaches the UI thread with. Touched on the UI
@@ -77,26 +96,10 @@ RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_pt
       process_id_(processId) {
   replies_->events = std::move(events);
   const auto received = [replies = replies_](Message message) {
-    if (message.kind == MessageKind::kProcessMessage) {
-      PostWork(TID_UI, [replies, message = std::move(message)]() mutable {
-        if (!replies->host_gone && replies->events.process_message)
-          replies->events.process_message(std::move(message));
-      });
-      return;
-    }
-    if (message.kind == MessageKind::kTitleChanged ||
-        message.kind == MessageKind::kConsoleMessage || message.kind == MessageKind::kOpenWindow) {
-      PostWork(TID_UI, [replies, message = std::move(message)] {
-        if (!replies->host_gone && replies->events.page_script)
-          replies->events.page_script(message);
-      });
-      return;
-    }
-    if (message.kind == MessageKind::kScriptDialog ||
-        message.kind == MessageKind::kBeforeUnloadHandler ||
-        message.kind == MessageKind::kBeforeUnloadAnswer) {
-      PostWork(TID_UI, [replies, message = std::move(message)] {
-        if (!replies->host_gone && replies->events.dialog) replies->events.dialog(message);
+    if (const auto event = EventFor(message.kind)) {
+      PostWork(TID_UI, [replies, event, message = std::move(message)]() mutable {
+        if (!replies->host_gone && replies->events.*event)
+          (replies->events.*event)(std::move(message));
       });
       return;
     }
@@ -206,17 +209,17 @@ void RendererHost::DestroyBrowser() {
 }
 
 bool RendererHost::SendProcessMessage(const Message& message) {
-  if (message.kind != MessageKind::kProcessMessage || replies_->end_expected ||
-      replies_->terminated || !Alive())
-    return false;
-  return channel_->Send(message);
+  return message.kind == MessageKind::kProcessMessage && SendWhileRunning(message);
 }
 
 bool RendererHost::SendDialogMessage(const Message& message) {
-  if ((message.kind != MessageKind::kDialogAnswer &&
-       message.kind != MessageKind::kRunBeforeUnload) ||
-      replies_->end_expected || replies_->terminated || !Alive())
-    return false;
+  return (message.kind == MessageKind::kDialogAnswer ||
+          message.kind == MessageKind::kRunBeforeUnload) &&
+         SendWhileRunning(message);
+}
+
+bool RendererHost::SendWhileRunning(const Message& message) {
+  if (replies_->end_expected || replies_->terminated || !Alive()) return false;
   return channel_->Send(message);
 }
 

@@ -96,6 +96,8 @@ class RendererHost {
 
  private:
   void Request(MessageKind kind, std::int64_t frameId, std::function<void(std::wstring)> done);
+  // Queues `message` unless the renderer has ended or is ending.
+  bool SendWhileRunning(const Message& message);
 
   std::shared_ptr<Replies> replies_;
   std::unique_ptr<Channel> channel_;
