@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -34,8 +35,8 @@ class Renderer {
       : handler_(RecordRef<cef_render_process_handler_t>::Retain(handler)),
         browser_(MakeEngineObject<RendererBrowser>(browser_id)),
         browser_hold_(RecordRef<cef_browser_t>::Adopt(browser_->record())),
-        channel_(channel) {
-    browser_->ConnectBrowserProcess([&channel](Message message) { return channel.Send(message); });
+        send_to_browser_([&channel](Message message) { return channel.Send(message); }) {
+    browser_->ConnectBrowserProcess(send_to_browser_);
     browser_->ConnectScriptRunner(
         [this](RendererFrame& frame, std::wstring_view code, std::wstring_view url, int startLine) {
           RunFrameScript(HostFor(frame), code, url, startLine);
@@ -116,10 +117,7 @@ class Renderer {
         return;
       case MessageKind::kRunBeforeUnload: {
         const std::int64_t request = reader.Int();
-        if (reader.ok())
-          AnswerBeforeUnload(
-              browser_->MainFrame(), [this](Message answer) { return channel_.Send(answer); },
-              request);
+        if (reader.ok()) AnswerBeforeUnload(browser_->MainFrame(), send_to_browser_, request);
         return;
       }
     }
@@ -158,8 +156,7 @@ class Renderer {
   }
 
   PageScriptHost HostFor(RendererFrame& frame) {
-    return {handler_.get(), browser_, &frame,
-            [this](Message message) { return channel_.Send(message); }};
+    return {handler_.get(), browser_, &frame, send_to_browser_};
   }
 
   // Code the browser process asks a frame to run; a frame it does not know
@@ -189,7 +186,7 @@ class Renderer {
   }
 
   void Answer(std::int64_t request, const std::wstring& text) {
-    channel_.Send(MessageWriter(MessageKind::kAnswer).Int(request).Text(text).Take());
+    send_to_browser_(MessageWriter(MessageKind::kAnswer).Int(request).Text(text).Take());
   }
 
   // A frame that is no whole process message is passed over.
@@ -215,7 +212,7 @@ class Renderer {
   RecordRef<cef_render_process_handler_t> handler_;
   RendererBrowser* browser_;
   RecordRef<cef_browser_t> browser_hold_;
-  Channel& channel_;
+  const std::function<bool(Message)> send_to_browser_;
   PageScripts scripts_;
   ScriptDialogs dialogs_;
   bool ended_ = false;
