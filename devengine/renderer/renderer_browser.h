@@ -36,8 +36,7 @@ Record* Handed(EngineObject<Record>& object) {
 }
 template <class Record>
 Record* Handed(Record* record) {
-  if (record != nullptr) record->base.add_ref(&record->base);
-  return record;
+  return RecordRef<Record>::Retain(record).Detach();
 }
 
 class RendererBrowser final : public EngineObject<cef_browser_t> {
