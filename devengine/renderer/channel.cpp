@@ -160,9 +160,7 @@ void Channel::Run() {
         FinishWriting();
         break;
       case Signal::kPeer:
-        ended_ = true;
-        if (!closed_reported_ && events_.closed) events_.closed();
-        closed_reported_ = true;
+        EndWithClosedEvent();
         break;
     }
   }
@@ -247,6 +245,10 @@ void Channel::BreakPipe() {
     peer_deadline_ = Clock::now() + peer_grace_;
     return;
   }
+  EndWithClosedEvent();
+}
+
+void Channel::EndWithClosedEvent() {
   ended_ = true;
   if (!closed_reported_ && events_.closed) events_.closed();
   closed_reported_ = true;

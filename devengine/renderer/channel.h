@@ -75,6 +75,8 @@ class Channel {
   void FinishReading();
   void FinishWriting();
   void BreakPipe();
+  // The channel's thread stops; `closed` runs, once.
+  void EndWithClosedEvent();
   bool PeerIsClient() const;
   void CancelPending();
   DWORD MillisecondsUntil(std::optional<Clock::time_point> deadline) const;
