@@ -21,6 +21,14 @@ bool IsEmptyContainer(const Value& value) {
   return false;
 }
 
+// A child container and every container inside it.
+void MarkChildReadOnly(const Value& item) {
+  if (const auto* list = std::get_if<std::shared_ptr<ListNode>>(&item)) MarkReadOnly(**list);
+  if (const auto* dictionary = std::get_if<std::shared_ptr<DictionaryNode>>(&item)) {
+    MarkReadOnly(**dictionary);
+  }
+}
+
 }  // namespace
 
 cef_value_type_t TypeOf(const Value* value) {
@@ -93,22 +101,12 @@ Value CopyOf(const Value& value, int depth, bool prune) {
 
 void MarkReadOnly(ListNode& node) {
   node.read_only = true;
-  for (Value& item : node.items) {
-    if (auto* list = std::get_if<std::shared_ptr<ListNode>>(&item)) MarkReadOnly(**list);
-    if (auto* dictionary = std::get_if<std::shared_ptr<DictionaryNode>>(&item)) {
-      MarkReadOnly(**dictionary);
-    }
-  }
+  for (const Value& item : node.items) MarkChildReadOnly(item);
 }
 
 void MarkReadOnly(DictionaryNode& node) {
   node.read_only = true;
-  for (auto& [key, item] : node.entries) {
-    if (auto* list = std::get_if<std::shared_ptr<ListNode>>(&item)) MarkReadOnly(**list);
-    if (auto* dictionary = std::get_if<std::shared_ptr<DictionaryNode>>(&item)) {
-      MarkReadOnly(**dictionary);
-    }
-  }
+  for (const auto& [key, item] : node.entries) MarkChildReadOnly(item);
 }
 
 }  // namespace devengine::values
