@@ -1,32 +1,12 @@
 #include "dom_markup.h"
 
+#include "ascii.h"
 #include "page/element_kinds.h"
 
 namespace devengine::renderer {
 namespace {
 
 using page::Node;
-
-void AppendEscaped(std::wstring& markup, std::wstring_view text, bool in_attribute) {
-  for (const wchar_t ch : text) {
-    switch (ch) {
-      case L'&':
-        markup += L"&amp;";
-        break;
-      case L'<':
-        markup += in_attribute ? L"<" : L"&lt;";
-        break;
-      case L'>':
-        markup += in_attribute ? L">" : L"&gt;";
-        break;
-      case L'"':
-        markup += in_attribute ? L"&quot;" : L"\"";
-        break;
-      default:
-        markup += ch;
-    }
-  }
-}
 
 bool KeepsTextRaw(const Node* element) {
   bool decoded = false;
@@ -41,7 +21,7 @@ void AppendMarkup(std::wstring& markup, const Node& node) {
       if (KeepsTextRaw(node.parent)) {
         markup += node.text;
       } else {
-        AppendEscaped(markup, node.text, false);
+        page::AppendEscapedMarkup(markup, node.text, L"&<>");
       }
       return;
     case Node::Kind::Comment:
@@ -53,11 +33,11 @@ void AppendMarkup(std::wstring& markup, const Node& node) {
     case Node::Kind::Element:
       break;
   }
-  const std::wstring tag = AsciiLowerCase(node.name);
+  const std::wstring tag = AsciiLower(node.name);
   markup += L"<" + tag;
   for (const auto& [name, value] : node.attributes) {
     markup += L" " + name + L"=\"";
-    AppendEscaped(markup, value, true);
+    page::AppendEscapedMarkup(markup, value, L"&\"");
     markup += L"\"";
   }
   markup += L">";
@@ -67,14 +47,6 @@ void AppendMarkup(std::wstring& markup, const Node& node) {
 }
 
 }  // namespace
-
-std::wstring AsciiLowerCase(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& ch : lower) {
-    if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
-  }
-  return lower;
-}
 
 std::wstring MarkupOf(const Node& node) {
   std::wstring markup;

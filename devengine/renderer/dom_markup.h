@@ -3,7 +3,6 @@
 #define NIMBRA_DEVENGINE_RENDERER_DOM_MARKUP_H
 
 #include <string>
-#include <string_view>
 
 #include "page/html.h"
 
@@ -13,9 +12,6 @@ namespace devengine::renderer {
 // text escaped, but not in SCRIPT and STYLE; no end tag for void elements.
 // A document gives the markup of its children.
 std::wstring MarkupOf(const page::Node& node);
-
-// ASCII letters in lower case: markup names are compared so.
-std::wstring AsciiLowerCase(std::wstring_view text);
 
 }  // namespace devengine::renderer
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ascii.h"
 #include "dom_markup.h"
 #include "engine_object.h"
 #include "engine_strings.h"
@@ -34,7 +35,7 @@ bool IsFormControl(const Node& node) {
 
 std::wstring AttributeOr(const Node& node, std::wstring_view name, std::wstring_view fallback) {
   const std::wstring* value = node.Attribute(name);
-  return value == nullptr || value->empty() ? std::wstring(fallback) : AsciiLowerCase(*value);
+  return value == nullptr || value->empty() ? std::wstring(fallback) : AsciiLower(*value);
 }
 
 std::wstring FormControlType(const Node& node) {
@@ -54,7 +55,7 @@ bool TakesTyping(const Node& node) {
     return false;
   }
   if (const std::wstring* editable = node.Attribute(L"contenteditable")) {
-    return AsciiLowerCase(*editable) != L"false";
+    return AsciiLower(*editable) != L"false";
   }
   static constexpr std::array<std::wstring_view, 8> kTextInputs = {
       L"text", L"search", L"password", L"email", L"url", L"tel", L"number", L""};
@@ -221,11 +222,11 @@ class DomNode final : public EngineObject<cef_domnode_t> {
   }
   int HasElementAttributes() { return Flag(IsElementNode() && !node_.attributes.empty()); }
   int HasElementAttribute(const cef_string_t* name) {
-    return Flag(IsElementNode() && node_.Attribute(AsciiLowerCase(ViewOf(name))) != nullptr);
+    return Flag(IsElementNode() && node_.Attribute(AsciiLower(ViewOf(name))) != nullptr);
   }
   cef_string_userfree_t GetElementAttribute(const cef_string_t* name) {
     const std::wstring* value =
-        IsElementNode() ? node_.Attribute(AsciiLowerCase(ViewOf(name))) : nullptr;
+        IsElementNode() ? node_.Attribute(AsciiLower(ViewOf(name))) : nullptr;
     return Text(value == nullptr ? std::wstring_view() : std::wstring_view(*value));
   }
   void GetElementAttributes(cef_string_map_t map) {
@@ -237,7 +238,7 @@ class DomNode final : public EngineObject<cef_domnode_t> {
     }
   }
   int SetElementAttribute(const cef_string_t* name, const cef_string_t* value) {
-    return SetAttribute(AsciiLowerCase(ViewOf(name)), ToWString(value));
+    return SetAttribute(AsciiLower(ViewOf(name)), ToWString(value));
   }
   cef_string_userfree_t GetElementInnerText() {
     return Text(IsElementNode() ? page::InnerText(node_) : std::wstring());

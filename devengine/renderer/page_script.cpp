@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "dom_markup.h"
+#include "ascii.h"
 #include "renderer_browser.h"
 #include "script_values/script_values.h"
 
@@ -133,7 +133,7 @@ std::wstring ScriptText(const page::Node& element) {
 bool RunsAsScript(const page::Node& element) {
   const std::wstring* type = element.Attribute(L"type");
   if (type == nullptr || type->empty()) return true;
-  const std::wstring lower = AsciiLowerCase(*type);
+  const std::wstring lower = AsciiLower(*type);
   return lower.find(L"javascript") != std::wstring::npos ||
          lower.find(L"ecmascript") != std::wstring::npos;
 }
