@@ -14,6 +14,9 @@
 
 namespace devengine {
 
+// A Boolean as the engine's records answer it.
+constexpr int Flag(bool value) { return value ? 1 : 0; }
+
 template <class Record>
 class EngineObject {
  public:

@@ -35,8 +35,6 @@ struct MenuItem {
   RecordRef<cef_menu_model_t> sub_menu;
 };
 
-int Flag(bool value) { return value ? 1 : 0; }
-
 class MenuModel final : public EngineObject<cef_menu_model_t> {
  public:
   MenuModel();

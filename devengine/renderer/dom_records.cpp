@@ -18,8 +18,6 @@ namespace {
 
 using page::Node;
 
-int Flag(bool value) { return value ? 1 : 0; }
-
 cef_string_userfree_t Text(std::wstring_view text) { return NewUserFreeString(text); }
 
 bool IsElementNamed(const Node& node, std::wstring_view name) {

@@ -146,8 +146,6 @@ class RendererFrame final : public EngineObject<cef_frame_t> {
   cef_v8context_t* GetV8context();
   void VisitDom(cef_domvisitor_t* visitor);
 
-  static int Flag(bool value) { return value ? 1 : 0; }
-
   RendererBrowser* browser_;
   RecordRef<cef_browser_t> browser_hold_;
   std::int64_t id_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "guarded_entry.h"
+#include "engine_object.h"
 #include "engine_strings.h"
 #include "exports.h"
 #include "record_ref.h"
@@ -13,8 +14,6 @@
 
 namespace devengine::script_values {
 namespace {
-
-int Flag(bool value) { return value ? 1 : 0; }
 
 struct Document {
   std::shared_ptr<script::Context> context;

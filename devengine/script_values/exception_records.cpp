@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "guarded_entry.h"
+#include "engine_object.h"
 #include "engine_strings.h"
 #include "script_values.h"
 
 namespace devengine::script_values {
 namespace {
-
-int Flag(bool value) { return value ? 1 : 0; }
 
 class ExceptionRecord : public EngineObject<cef_v8exception_t> {
  public:

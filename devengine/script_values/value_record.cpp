@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "guarded_entry.h"
+#include "engine_object.h"
 #include "engine_strings.h"
 #include "engine_time.h"
 #include "exports.h"
@@ -19,8 +20,6 @@ namespace devengine::script_values {
 namespace {
 
 using script::Value;
-
-int Flag(bool value) { return value ? 1 : 0; }
 
 // 1970-01-01 in ticks since 1601-01-01.
 constexpr Ticks kUnixEpochTicks = 116'444'736'000'000'000;

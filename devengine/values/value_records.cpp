@@ -16,8 +16,6 @@
 namespace devengine::values {
 namespace {
 
-int Flag(bool value) { return value ? 1 : 0; }
-
 template <class Node>
 struct Kind;
 template <>
