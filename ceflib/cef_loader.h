@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "../forms/sysutils.h"
+#include "sysutils.h"
 #include "cef_handlers.h"
 
 class ECefException : public Exception {

@@ -24,7 +24,7 @@
 #include <variant>
 #include <vector>
 
-#include "../forms/sysutils.h"
+#include "sysutils.h"
 #include "cef_forward.h"
 #include "cef_variant.h"
 
