@@ -335,6 +335,7 @@ void Browser::StopLoad() {
         frame.load = NextLoad();
         frame.phase = Phase::kIdle;
         frame.waiting = 0;
+        frame.awaiting_scripts = false;
       }
     }
     // Inner frames end before the frames that hold them.
@@ -508,6 +509,7 @@ void Browser::StartLoad(std::int64_t frame, Navigation navigation) {
     state.loading_markup = navigation.markup;
     state.place = navigation.place;
     state.waiting = 0;
+    state.awaiting_scripts = false;
     if (state.info.parent != 0) {
       child = true;
       if (const FrameState* parent = FindFrame(state.info.parent)) parent_url = parent->info.url;
@@ -642,6 +644,7 @@ void Browser::Commit(std::int64_t frame, std::uint64_t load, const std::wstring&
     state.document = document;
     state.status = status;
     state.waiting = 0;
+    state.awaiting_scripts = false;
     std::erase_if(frames_, [&](const auto& entry) { return Inside(entry.first, frame); });
     if (main) {
       history_.Commit({url, state.loading_markup}, state.place);
@@ -673,7 +676,9 @@ void Browser::Commit(std::int64_t frame, std::uint64_t load, const std::wstring&
   EnsureRenderer();
   if (renderer_) {
     renderer_->ShowDocument(frame, main, url, markup);
-    renderer_->StartScripts(frame, settings_.JavascriptEnabled());
+    const bool scripts = settings_.JavascriptEnabled();
+    if (scripts && renderer_->Alive()) AwaitScripts(frame, load);
+    renderer_->StartScripts(frame, scripts, load);
   }
   LoadSubresources(frame, load, *document, url);
   LoadChildFrames(frame, *document, url);
@@ -803,6 +808,27 @@ void Browser::ResourceDone(std::int64_t frame, std::uint64_t load, bool counted,
     FrameState* state = FindFrame(frame);
     if (state == nullptr || state->phase != Phase::kCommitted || state->waiting == 0) return;
     --state->waiting;
+  }
+  MaybeEndFrame(frame);
+}
+
+void Browser::AwaitScripts(std::int64_t frame, std::uint64_t load) {
+  const std::lock_guard lock(mutex_);
+  FrameState* state = FindFrame(frame);
+  if (state == nullptr || state->load != load || state->phase != Phase::kCommitted ||
+      state->awaiting_scripts)
+    return;
+  state->awaiting_scripts = true;
+  ++state->waiting;
+}
+
+void Browser::ScriptsRun(std::int64_t frame, std::uint64_t load) {
+  {
+    const std::lock_guard lock(mutex_);
+    FrameState* state = FindFrame(frame);
+    if (closed_ || state == nullptr || state->load != load || !state->awaiting_scripts) return;
+    state->awaiting_scripts = false;
+    if (state->waiting > 0) --state->waiting;
   }
   MaybeEndFrame(frame);
 }
@@ -987,6 +1013,15 @@ void Browser::RendererTerminated() {
       .Write();
   dialogs_->RendererEnded();
   Tell<&cef_load_handler_t::on_render_process_terminated>(ThisBrowser{}, status);
+  // Scripts the renderer was to run will not run: their loads end without.
+  std::vector<std::pair<std::int64_t, std::uint64_t>> awaiting;
+  {
+    const std::lock_guard lock(mutex_);
+    for (const auto& [id, frame] : frames_) {
+      if (frame.awaiting_scripts) awaiting.emplace_back(id, frame.load);
+    }
+  }
+  for (const auto& [frame, load] : awaiting) ScriptsRun(frame, load);
 }
 
 bool Browser::SendToRenderer(renderer::Message message) {
@@ -1037,6 +1072,19 @@ void Browser::PageScriptReported(const renderer::Message& message) {
       const cef_string_t source_text = Borrow(source);
       Tell<&cef_display_handler_t::on_console_message>(ThisBrowser{}, &message_text, &source_text,
                                                        static_cast<int>(line));
+      return;
+    }
+    case renderer::MessageKind::kStatusText: {
+      const std::wstring text = reader.Text();
+      if (!reader.ok()) return;
+      const cef_string_t value = Borrow(text);
+      Tell<&cef_display_handler_t::on_status_message>(ThisBrowser{}, &value);
+      return;
+    }
+    case renderer::MessageKind::kScriptsRun: {
+      const std::int64_t frame = reader.Int();
+      const auto load = static_cast<std::uint64_t>(reader.Int());
+      if (reader.ok()) ScriptsRun(frame, load);
       return;
     }
     case renderer::MessageKind::kOpenWindow: {

@@ -147,8 +147,11 @@ class Browser : public std::enable_shared_from_this<Browser> {
     std::wstring loading_url;
     std::optional<std::wstring> loading_markup;
     HistoryPlace place;
-    // Sub-resources and child frames the frame's load end waits for.
+    // Sub-resources, child frames and the document's scripts the frame's
+    // load end waits for.
     int waiting = 0;
+    // Counted in `waiting` until the renderer says the scripts have run.
+    bool awaiting_scripts = false;
     int depth = 0;
   };
 
@@ -193,12 +196,16 @@ class Browser : public std::enable_shared_from_this<Browser> {
   void TellLoadingState(bool loading);
   void Step(int offset);
   void LinkClicked(const std::wstring& url, const std::wstring& target);
+  // The load end of the frame's document waits for its scripts to run.
+  void AwaitScripts(std::int64_t frame, std::uint64_t load);
+  // The renderer has run the scripts of that load's document, or never will.
+  void ScriptsRun(std::int64_t frame, std::uint64_t load);
   void EnsureRenderer();
   void RendererTerminated();
   // Hands a message the renderer sent to the client.
   void ProcessMessageArrived(const renderer::Message& frame);
   // What a page's script asked of the browser: a new title, a console
-  // message, a pop-up.
+  // message, a pop-up, a status text; or word that its scripts have run.
   void PageScriptReported(const renderer::Message& message);
   void Close();
 

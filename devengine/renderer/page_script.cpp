@@ -109,6 +109,15 @@ Value WindowOpen(const PageScriptHost& host, const CallInfo& call) {
   return Value::Null();
 }
 
+// The browser shows the text in its status line, as it shows a link's
+// address under the pointer.
+Value SetWindowStatus(const PageScriptHost& host, std::wstring& status, const CallInfo& call) {
+  status = script::ToString(call.Argument(0));
+  if (host.send_to_browser)
+    host.send_to_browser(MessageWriter(MessageKind::kStatusText).Text(status).Take());
+  return Value();
+}
+
 void ReportUncaught(const PageScriptHost& host, const std::shared_ptr<Context>& context,
                     const script::Exception& exception) {
   SendConsoleMessage(host, exception.message, exception.scriptName, exception.line);
@@ -172,6 +181,15 @@ void InstallPageBuiltins(script::Context& context, PageScriptHost& host) {
   context.Define(global, L"open", function(L"open", [held](Context&, const CallInfo& call) {
                    return WindowOpen(*held, call);
                  }));
+
+  // Each document starts with an empty status of its own.
+  const auto status = std::make_shared<std::wstring>();
+  context.DefineGetterSetter(
+      global, L"status",
+      function(L"status", [status](Context&, const CallInfo&) { return Value::String(*status); }),
+      function(L"status", [held, status](Context&, const CallInfo& call) {
+        return SetWindowStatus(*held, *status, call);
+      }));
 }
 
 void RunFrameScript(const PageScriptHost& host, std::wstring_view code, std::wstring_view name,
@@ -193,6 +211,7 @@ struct PageScripts::Pending {
   PageScriptHost host;
   std::vector<Script> scripts;  // one per SCRIPT element, in document order
   std::size_t next = 0;
+  std::uint64_t load = 0;
   bool started = false;
   bool running = false;  // a script of it runs; what becomes ready waits for it
 };
@@ -224,14 +243,15 @@ void PageScripts::DocumentShown(const PageScriptHost& host) {
   frames_[host.frame->id()] = std::move(pending);
 }
 
-void PageScripts::Start(std::int64_t frameId, bool enabled) {
+void PageScripts::Start(std::int64_t frameId, bool enabled, std::uint64_t load) {
   const auto found = frames_.find(frameId);
-  if (found == frames_.end()) return;
-  if (!enabled) {
-    frames_.erase(found);
+  if (found == frames_.end() || !enabled) {
+    if (found != frames_.end()) frames_.erase(found);
+    TellScriptsRun(frameId, load);
     return;
   }
   found->second->started = true;
+  found->second->load = load;
   RunReady(frameId);
 }
 
@@ -267,7 +287,17 @@ void PageScripts::RunReady(std::int64_t frameId) {
     const auto now = frames_.find(frameId);
     if (now == frames_.end() || now->second != pending) return;
   }
-  if (pending->next == pending->scripts.size()) frames_.erase(frameId);
+  if (pending->next < pending->scripts.size()) return;
+  frames_.erase(frameId);
+  TellScriptsRun(frameId, pending->load);
+}
+
+void PageScripts::TellScriptsRun(std::int64_t frameId, std::uint64_t load) const {
+  if (!send_to_browser_) return;
+  send_to_browser_(MessageWriter(MessageKind::kScriptsRun)
+                       .Int(frameId)
+                       .Int(static_cast<std::int64_t>(load))
+                       .Take());
 }
 
 }  // namespace devengine::renderer

@@ -1,5 +1,5 @@
 // Page scripts in the renderer: the built-ins every document's context has
-// (document.title, console, window.open), the running of a document's
+// (document.title, console, window.open, window.status), the running of a document's
 // SCRIPT elements in order once they are all known, and code the browser or
 // the program asks a frame to run.
 //
@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "cef_capi.h"
 #include "protocol.h"
@@ -46,13 +47,18 @@ void RunFrameScript(const PageScriptHost& host, std::wstring_view code, std::wst
 // The SCRIPT elements of the documents the frames show, run in document
 // order: inline ones as soon as the browser says scripts may run, an
 // external one when its text arrives, a later script always after an
-// earlier one.
+// earlier one. Once a document's scripts have all run, the browser is told
+// (kScriptsRun), since the frame's load ends only then.
 class PageScripts {
  public:
+  explicit PageScripts(std::function<bool(Message)> sendToBrowser)
+      : send_to_browser_(std::move(sendToBrowser)) {}
+
   // A frame shows a new document: its scripts wait for Start.
   void DocumentShown(const PageScriptHost& host);
-  // The browser says whether the frame's document may run script.
-  void Start(std::int64_t frameId, bool enabled);
+  // The browser says whether the frame's document may run script; `load`
+  // is the browser's load that showed it, given back with kScriptsRun.
+  void Start(std::int64_t frameId, bool enabled, std::uint64_t load);
   // The text of the document's external script `index` (among its SCRIPT
   // elements); `fetched` is false when it could not be had.
   void ExternalText(std::int64_t frameId, const std::wstring& url, std::int64_t index, bool fetched,
@@ -63,7 +69,9 @@ class PageScripts {
  private:
   struct Pending;
   void RunReady(std::int64_t frameId);
+  void TellScriptsRun(std::int64_t frameId, std::uint64_t load) const;
 
+  std::function<bool(Message)> send_to_browser_;
   std::map<std::int64_t, std::shared_ptr<Pending>> frames_;
 };
 

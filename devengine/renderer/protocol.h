@@ -37,7 +37,8 @@ enum class MessageKind : std::uint32_t {
   // frame's current document; a frame that shows none ignores it.
   kExecuteScript = 7,
   // Browser to renderer, after kShowDocument: frame id, scripts-enabled
-  // flag. The document's scripts run once this arrives (none when disabled).
+  // flag, load id. The document's scripts run once this arrives (none when
+  // disabled); kScriptsRun answers with the load id once they have.
   kDocumentScripts = 8,
   // Browser to renderer: frame id, document URL, script index (among the
   // document's SCRIPT elements), fetched flag, text. An external script.
@@ -63,6 +64,12 @@ enum class MessageKind : std::uint32_t {
   kRunBeforeUnload = 16,
   // Renderer to browser: request id, asks flag, message. What it answered.
   kBeforeUnloadAnswer = 17,
+  // Renderer to browser: text. Script set window.status.
+  kStatusText = 18,
+  // Renderer to browser: frame id, load id of the kDocumentScripts it
+  // answers. Every script of the frame's document has run (or none may), so
+  // the frame's load may end.
+  kScriptsRun = 19,
 };
 
 struct Message {

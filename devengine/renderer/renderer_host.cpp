@@ -39,6 +39,8 @@ std::function<void(Message)> RendererHost::Events::*EventFor(MessageKind kind) {
     case MessageKind::kTitleChanged:
     case MessageKind::kConsoleMessage:
     case MessageKind::kOpenWindow:
+    case MessageKind::kStatusText:
+    case MessageKind::kScriptsRun:
       return &RendererHost::Events::page_script;
     case MessageKind::kScriptDialog:
     case MessageKind::kBeforeUnloadHandler:
@@ -160,8 +162,12 @@ void RendererHost::ShowDocument(std::int64_t frameId, bool isMain, const std::ws
                      .Take());
 }
 
-void RendererHost::StartScripts(std::int64_t frameId, bool enabled) {
-  channel_->Send(MessageWriter(MessageKind::kDocumentScripts).Int(frameId).Flag(enabled).Take());
+void RendererHost::StartScripts(std::int64_t frameId, bool enabled, std::uint64_t load) {
+  channel_->Send(MessageWriter(MessageKind::kDocumentScripts)
+                     .Int(frameId)
+                     .Flag(enabled)
+                     .Int(static_cast<std::int64_t>(load))
+                     .Take());
 }
 
 void RendererHost::SendScriptText(std::int64_t frameId, const std::wstring& url, std::int64_t index,

@@ -38,7 +38,7 @@ class RendererHost {
     // A process message the renderer sent (a kProcessMessage frame).
     std::function<void(Message)> process_message{};
     // What a page's script tells the browser: a kTitleChanged,
-    // kConsoleMessage or kOpenWindow frame.
+    // kConsoleMessage, kOpenWindow, kStatusText or kScriptsRun frame.
     std::function<void(Message)> page_script{};
     // A page dialog: a kScriptDialog, kBeforeUnloadHandler or
     // kBeforeUnloadAnswer frame.
@@ -71,8 +71,9 @@ class RendererHost {
   void RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done);
   void RequestText(std::int64_t frameId, std::function<void(std::wstring)> done);
   // The document just shown in the frame runs its scripts, or, when
-  // `enabled` is false, none.
-  void StartScripts(std::int64_t frameId, bool enabled);
+  // `enabled` is false, none; either way a kScriptsRun frame carrying `load`
+  // follows once it is done.
+  void StartScripts(std::int64_t frameId, bool enabled, std::uint64_t load);
   // The text of the frame's external script `index` (among its SCRIPT
   // elements), or word that it could not be had.
   void SendScriptText(std::int64_t frameId, const std::wstring& url, std::int64_t index,

@@ -94,7 +94,8 @@ class Renderer {
       case MessageKind::kDocumentScripts: {
         const std::int64_t frame = reader.Int();
         const bool enabled = reader.Flag();
-        if (reader.ok()) scripts_.Start(frame, enabled);
+        const auto load = static_cast<std::uint64_t>(reader.Int());
+        if (reader.ok()) scripts_.Start(frame, enabled, load);
         return;
       }
       case MessageKind::kScriptText: {
@@ -114,6 +115,8 @@ class Renderer {
       case MessageKind::kDialogAnswer:
       case MessageKind::kBeforeUnloadHandler:
       case MessageKind::kBeforeUnloadAnswer:
+      case MessageKind::kStatusText:
+      case MessageKind::kScriptsRun:
         return;
       case MessageKind::kRunBeforeUnload: {
         const std::int64_t request = reader.Int();
@@ -213,7 +216,7 @@ class Renderer {
   RendererBrowser* browser_;
   RecordRef<cef_browser_t> browser_hold_;
   const std::function<bool(Message)> send_to_browser_;
-  PageScripts scripts_;
+  PageScripts scripts_{send_to_browser_};
   ScriptDialogs dialogs_;
   bool ended_ = false;
   const char* end_reason_ = "";
