@@ -12,6 +12,7 @@
 #include "cookie_manager.h"
 #include "engine_settings.h"
 #include "engine_strings.h"
+#include "engine_texts.h"
 #include "engine_threads.h"
 #include "exports.h"
 #include "heap_records.h"
@@ -110,6 +111,8 @@ DEVENGINE_EXPORT int cef_initialize(const cef_main_args_t*, const cef_settings_t
       .AddSetOrNull("browser_process", static_cast<bool>(engine.browser_process))
       .AddSetOrNull("render_process", static_cast<bool>(engine.render_process))
       .Write();
+  UseLocale(ViewOf(&engine.settings->get().locales_dir_path),
+            ViewOf(&engine.settings->get().locale));
   CreateCacheDirectory(engine.settings->get().cache_path);
   SetGlobalCookieStorage(ViewOf(&engine.settings->get().cache_path));
   browser::StartBrowsing(engine.settings->get());

@@ -157,10 +157,13 @@ class DevEngineBrowserFixture : public ::testing::Test {
     cef_shutdown();
   }
 
-  void StartEngine(int remote_debugging_port = 0) {
+  // `adjust` may set more of the settings before the engine starts.
+  void StartEngine(int remote_debugging_port = 0,
+                   const std::function<void(cef_settings_t&)>& adjust = {}) {
     cef_settings_t settings{};
     settings.size = sizeof settings;
     settings.remote_debugging_port = remote_debugging_port;
+    if (adjust) adjust(settings);
     ASSERT_EQ(cef_initialize(nullptr, &settings, nullptr), 1);
     FParent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800,
                               600, nullptr, nullptr, nullptr, nullptr);

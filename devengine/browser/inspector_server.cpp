@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine_texts.h"
 #include "page/html.h"
 #include "utf.h"
 
@@ -78,18 +79,27 @@ std::wstring DevToolsUrl(int port, int browserId, bool httpScheme) {
 }
 
 std::wstring InspectorPage(int browserId, const Browser::Inspected& page) {
-  const std::wstring id = std::to_wstring(browserId);
-  return L"<html><head><title>Inspector: " + Escaped(page.title) +
-         L"</title></head><body><h1>Browser " + id + L"</h1><p>Address: " + Escaped(page.url) +
-         L"</p><p>Title: " + Escaped(page.title) + L"</p><h2>Source</h2><pre>" +
-         Escaped(page.source) + L"</pre></body></html>";
+  const auto line = [](EngineText pattern, std::wstring_view name, std::wstring_view value) {
+    return Escaped(FillIn(LocalText(pattern), {{name, value}}));
+  };
+  return L"<html><head><title>" + line(EngineText::kInspectorPageTitle, L"title", page.title) +
+         L"</title></head><body><h1>" +
+         line(EngineText::kInspectorBrowser, L"id", std::to_wstring(browserId)) + L"</h1><p>" +
+         line(EngineText::kInspectorAddress, L"address", page.url) + L"</p><p>" +
+         line(EngineText::kInspectorTitleLine, L"title", page.title) + L"</p><h2>" +
+         Escaped(LocalText(EngineText::kInspectorSource)) + L"</h2><pre>" + Escaped(page.source) +
+         L"</pre></body></html>";
 }
 
 std::wstring InspectorIndex(const std::vector<int>& browsers) {
-  std::wstring markup = L"<html><head><title>Inspector</title></head><body><h1>Browsers</h1><ul>";
+  std::wstring markup = L"<html><head><title>" + Escaped(LocalText(EngineText::kInspectorTitle)) +
+                        L"</title></head><body><h1>" +
+                        Escaped(LocalText(EngineText::kInspectorBrowsers)) + L"</h1><ul>";
   for (const int id : browsers) {
     const std::wstring text = std::to_wstring(id);
-    markup += L"<li><a href=\"/devtools/" + text + L"\">Browser " + text + L"</a></li>";
+    markup += L"<li><a href=\"/devtools/" + text + L"\">" +
+              Escaped(FillIn(LocalText(EngineText::kInspectorBrowser), {{L"id", text}})) +
+              L"</a></li>";
   }
   return markup + L"</ul></body></html>";
 }
@@ -160,7 +170,9 @@ void InspectorServer::Answer(std::uintptr_t socket) const {
       }
     }
   }
-  Respond(connection, 404, L"<html><body>No such page</body></html>");
+  Respond(
+      connection, 404,
+      L"<html><body>" + Escaped(LocalText(EngineText::kInspectorNoSuchPage)) + L"</body></html>");
 }
 
 }  // namespace devengine::browser

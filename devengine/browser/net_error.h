@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "engine_texts.h"
+
 namespace devengine::browser {
 
 enum class NetError : int {
@@ -25,40 +27,46 @@ enum class NetError : int {
   kEmptyResponse = -324,
 };
 
-inline std::wstring_view ErrorText(NetError error) {
+// The reason a user reads on the error page, in the engine's texts.
+inline EngineText ReasonOf(NetError error) {
   switch (error) {
-    case NetError::kNone:
-      return L"";
     case NetError::kAborted:
-      return L"aborted";
+      return EngineText::kErrorAborted;
     case NetError::kFileNotFound:
-      return L"file not found";
+      return EngineText::kErrorFileNotFound;
     case NetError::kTimedOut:
-      return L"timed out";
+      return EngineText::kErrorTimedOut;
     case NetError::kFileTooBig:
-      return L"too big";
+      return EngineText::kErrorTooBig;
     case NetError::kAccessDenied:
-      return L"access denied";
+      return EngineText::kErrorAccessDenied;
     case NetError::kBlockedByClient:
-      return L"blocked";
+      return EngineText::kErrorBlocked;
     case NetError::kConnectionRefused:
-      return L"connection refused";
+      return EngineText::kErrorConnectionRefused;
     case NetError::kConnectionFailed:
-      return L"connection failed";
+      return EngineText::kErrorConnectionFailed;
     case NetError::kNameNotResolved:
-      return L"name not resolved";
+      return EngineText::kErrorNameNotResolved;
     case NetError::kInvalidUrl:
-      return L"invalid address";
+      return EngineText::kErrorInvalidAddress;
     case NetError::kUnknownUrlScheme:
-      return L"unknown address scheme";
+      return EngineText::kErrorUnknownScheme;
     case NetError::kTooManyRedirects:
-      return L"too many redirects";
+      return EngineText::kErrorTooManyRedirects;
     case NetError::kEmptyResponse:
-      return L"empty response";
+      return EngineText::kErrorEmptyResponse;
+    case NetError::kNone:
     case NetError::kFailed:
       break;
   }
-  return L"failed";
+  return EngineText::kErrorFailed;
+}
+
+// The text load handlers get with the code: always English, as a program
+// may compare it.
+inline std::wstring_view ErrorText(NetError error) {
+  return error == NetError::kNone ? std::wstring_view() : EnglishText(ReasonOf(error));
 }
 
 }  // namespace devengine::browser

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine_texts.h"
 #include "test_hooks.h"
 #include "trace.h"
 #include "utf.h"
@@ -109,24 +110,38 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-DialogAnswer ShowMessageDialog(HWND owner, DialogKind kind, const std::wstring& message,
-                               const std::wstring& defaultText) {
-  const bool leaving = kind == DialogKind::kBeforeUnload;
+// The caption and button texts of a message dialog, in the engine's
+// language; `cancel` is empty for a dialog without that button.
+struct DialogTexts {
+  std::wstring title;
+  std::wstring accept;
+  std::wstring cancel;
+};
+
+DialogTexts TextsOf(DialogKind kind) {
+  if (kind == DialogKind::kBeforeUnload) {
+    return {LocalText(EngineText::kLeaveTitle), LocalText(EngineText::kLeave),
+            LocalText(EngineText::kStay)};
+  }
+  return {LocalText(EngineText::kPageSaysTitle), LocalText(EngineText::kOk),
+          kind == DialogKind::kAlert ? std::wstring() : LocalText(EngineText::kCancel)};
+}
+
+DialogAnswer ShowMessageDialog(HWND owner, DialogKind kind, const DialogTexts& texts,
+                               const std::wstring& message, const std::wstring& defaultText) {
   const bool hasEdit = kind == DialogKind::kPrompt;
-  const bool hasCancel = kind != DialogKind::kAlert;
+  const bool hasCancel = !texts.cancel.empty();
   const short buttonsAt = hasEdit ? 78 : 58;
-  DialogTemplate layout(260, static_cast<short>(buttonsAt + 21),
-                        leaving ? L"Leave this page?" : L"The page says",
+  DialogTemplate layout(260, static_cast<short>(buttonsAt + 21), texts.title,
                         2 + (hasEdit ? 1 : 0) + (hasCancel ? 1 : 0));
   layout.Add({SS_LEFT | SS_NOPREFIX, 7, 7, 246, 44, kMessageId, 0x0082, L""});
   if (hasEdit)
     layout.Add({WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 56, 246, 14, kEditId, 0x0081, L""});
   const short okAt = hasCancel ? 148 : 203;
-  layout.Add({BS_DEFPUSHBUTTON | WS_TABSTOP, okAt, buttonsAt, 50, 14, IDOK, 0x0080,
-              leaving ? L"Leave" : L"OK"});
+  layout.Add({BS_DEFPUSHBUTTON | WS_TABSTOP, okAt, buttonsAt, 50, 14, IDOK, 0x0080, texts.accept});
   if (hasCancel)
-    layout.Add({BS_PUSHBUTTON | WS_TABSTOP, 203, buttonsAt, 50, 14, IDCANCEL, 0x0080,
-                leaving ? L"Stay" : L"Cancel"});
+    layout.Add(
+        {BS_PUSHBUTTON | WS_TABSTOP, 203, buttonsAt, 50, 14, IDCANCEL, 0x0080, texts.cancel});
   DialogState state{message, defaultText, hasEdit, {}};
   const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), layout.get(), owner,
                                                  &DialogProc, reinterpret_cast<LPARAM>(&state));
@@ -162,12 +177,18 @@ DialogAnswer ShowOwnDialog(HWND owner, DialogKind kind, const std::wstring& mess
   asked.Add("kind", renderer::NameOf(kind))
       .AddQuoted("message", Utf16ToUtf8(message))
       .AddQuoted("default", Utf16ToUtf8(defaultText));
+  const bool printing = kind == DialogKind::kPrint;
+  const DialogTexts texts = printing ? DialogTexts() : TextsOf(kind);
+  if (!printing) {
+    asked.AddQuoted("title", Utf16ToUtf8(texts.title))
+        .AddQuoted("accept_button", Utf16ToUtf8(texts.accept))
+        .AddQuoted("cancel_button", Utf16ToUtf8(texts.cancel));
+  }
   const HWND top = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
   const std::optional<std::wstring> byTest = DialogAnswerByTest();
-  DialogAnswer answer = byTest ? AnswerOfTest(*byTest, defaultText)
-                        : kind == DialogKind::kPrint
-                            ? ShowPrintDialog(top)
-                            : ShowMessageDialog(top, kind, message, defaultText);
+  DialogAnswer answer = byTest     ? AnswerOfTest(*byTest, defaultText)
+                        : printing ? ShowPrintDialog(top)
+                                   : ShowMessageDialog(top, kind, texts, message, defaultText);
   asked.Add("answer", answer.success ? "accept" : "cancel").Write();
   return answer;
 }

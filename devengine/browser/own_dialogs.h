@@ -3,8 +3,10 @@
 // the print dialog. Each is modal to the top-level window of `owner` and runs
 // on the UI thread until it is closed.
 //
-// Every question is traced (`dialog kind=<kind> message="..." default="..."`
-// then `answer=<accept|cancel>`). With NIMBRA_ENGINE_DIALOG_ANSWER set, no
+// Every question is traced (`dialog kind=<kind> message="..." default="..."`,
+// for all but print the dialog's own texts `title="..." accept_button="..."
+// cancel_button="..."` in the engine's language, then
+// `answer=<accept|cancel>`). With NIMBRA_ENGINE_DIALOG_ANSWER set, no
 // dialog shows: "accept" accepts (a prompt keeps its default text),
 // "accept:<text>" accepts with that text, anything else cancels.
 #ifndef NIMBRA_DEVENGINE_BROWSER_OWN_DIALOGS_H

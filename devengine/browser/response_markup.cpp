@@ -1,6 +1,7 @@
 #include "response_markup.h"
 
 #include "ascii.h"
+#include "engine_texts.h"
 #include "page/html.h"
 
 namespace devengine::browser {
@@ -29,10 +30,12 @@ std::wstring MarkupOf(const FetchResponse& response) {
 
 std::wstring ErrorPageMarkup(NetError error, const std::wstring& url) {
   const std::wstring address = page::MarkupFromText(url);
-  return L"<html><head><title>" + address +
-         L"</title></head><body><h1>This page cannot be shown</h1><p>" + address +
-         L"</p><p>Error " + std::to_wstring(static_cast<int>(error)) + L": " +
-         std::wstring(ErrorText(error)) + L"</p></body></html>";
+  const std::wstring detail = FillIn(LocalText(EngineText::kErrorDetail),
+                                     {{L"code", std::to_wstring(static_cast<int>(error))},
+                                      {L"reason", LocalText(ReasonOf(error))}});
+  return L"<html><head><title>" + address + L"</title></head><body><h1>" +
+         page::MarkupFromText(LocalText(EngineText::kErrorHeading)) + L"</h1><p>" + address +
+         L"</p><p>" + page::MarkupFromText(detail) + L"</p></body></html>";
 }
 
 }  // namespace devengine::browser
