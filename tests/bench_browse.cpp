@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "application.h"
+#include "bare_client.h"
 #include "cef_api.h"
 #include "cef_loader.h"
 #include "cef_wrappers.h"
@@ -37,40 +38,7 @@ constexpr int kRoundTrips = 20000;
 const std::wstring kAlias = L"http://nimbra.invalid/alias";
 const std::wstring kAliasTarget = L"http://127.0.0.1/";
 
-// ---- A bare C client: static records, one shared count, no binding ------------------
-
-LONG BareReferences = 0;
-TClock::time_point BareLoadEnd;
-bool BareLoaded = false;
-
-int CEF_CALLBACK BareAddRef(cef_base_t*) { return InterlockedIncrement(&BareReferences); }
-int CEF_CALLBACK BareRelease(cef_base_t*) { return InterlockedDecrement(&BareReferences); }
-int CEF_CALLBACK BareRefCount(cef_base_t*) { return BareReferences; }
-
-// A C string record borrowing `text`, as a C program writes it.
-cef_string_t Borrowed(const std::wstring& text) {
-  return {const_cast<char16*>(text.c_str()), text.size(), nullptr};
-}
-
-template <class Record>
-void Release(Record* record) {
-  if (record) record->base.release(&record->base);
-}
-template <class Record>
-Record* Retained(Record* record) {
-  record->base.add_ref(&record->base);
-  return record;
-}
-
-void CEF_CALLBACK BareLoadEndEntry(cef_load_handler_t*, cef_browser_t* browser, cef_frame_t* frame,
-                                   int) {
-  if (frame && frame->is_main(frame)) {
-    BareLoadEnd = TClock::now();
-    BareLoaded = true;
-  }
-  Release(frame);
-  Release(browser);
-}
+// ---- The bare C client's request handler ------------------------------------------
 
 // The same work as the control's event below: read the address, rewrite an alias.
 int CEF_CALLBACK BareBeforeResourceLoad(cef_request_handler_t*, cef_browser_t* browser,
@@ -87,32 +55,15 @@ int CEF_CALLBACK BareBeforeResourceLoad(cef_request_handler_t*, cef_browser_t* b
   return 0;
 }
 
-cef_load_handler_t BareLoadHandler;
 cef_request_handler_t BareRequestHandler;
-cef_client_t BareClient;
 
-cef_load_handler_t* CEF_CALLBACK BareGetLoadHandler(cef_client_t*) {
-  return Retained(&BareLoadHandler);
-}
 cef_request_handler_t* CEF_CALLBACK BareGetRequestHandler(cef_client_t*) {
   return Retained(&BareRequestHandler);
 }
 
-template <class Record>
-void InitBareRecord(Record& record) {
-  record.base.size = sizeof record;
-  record.base.add_ref = BareAddRef;
-  record.base.release = BareRelease;
-  record.base.get_refct = BareRefCount;
-}
-
-void InitBareClient() {
-  InitBareRecord(BareLoadHandler);
-  BareLoadHandler.on_load_end = BareLoadEndEntry;
+void InitBareRequestHandler() {
   InitBareRecord(BareRequestHandler);
   BareRequestHandler.on_before_resource_load = BareBeforeResourceLoad;
-  InitBareRecord(BareClient);
-  BareClient.get_load_handler = BareGetLoadHandler;
   BareClient.get_request_handler = BareGetRequestHandler;
 }
 
@@ -212,19 +163,11 @@ int Run() {
 
   // The bare client's browser, in a window of its own.
   InitBareClient();
+  InitBareRequestHandler();
   const HWND parent =
       CreateWindowExW(0, L"STATIC", L"bare C client", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 660, 0, 640,
                       480, nullptr, nullptr, nullptr, nullptr);
-  cef_window_info_t window{};
-  window.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP;
-  window.width = 624;
-  window.height = 440;
-  window.parent_window = parent;
-  cef_browser_settings_t settings{};
-  settings.size = sizeof settings;
-  const cef_string_t empty{};
-  cef_browser_t* bare = CefApi.cef_browser_host_create_browser_sync(&window, Retained(&BareClient),
-                                                                    &empty, &settings);
+  cef_browser_t* bare = CreateBareBrowser(parent, 624, 440, L"");
   if (!bare) {
     std::fprintf(stderr, "the engine made no browser for the bare client\n");
     return 1;
