@@ -95,19 +95,24 @@ TFrmAbout::TFrmAbout() {
   ILogo.SetBounds(9, 9, 120, 100);
   ILogo.Picture().LoadFromResource(L"LOGO");
 
+  LTitle.SetCaption(L"Nimbra");
   LTitle.SetBounds(146, 4, 210, 21);
   LTitle.SetAutoSize(false);
   LTitle.SetWordWrap(true);
   LTitle.SetFont(TFont{.Name = L"Verdana", .Height = -13, .Bold = true});
 
+  LVersionTavo.SetCaption(L"version");
   LVersionTavo.SetBounds(148, 40, 41, 13);
   LVersionTavo.SetFont(TFont{.Name = L"Tahoma", .Height = -11, .Bold = true});
+  VersionTavo.SetCaption(L"version");
   VersionTavo.SetBounds(148, 54, 36, 13);
 
+  LURL.SetCaption(kMakerAddress);
   LURL.SetBounds(6, 128, 150, 13);
   LURL.SetFont(TFont{.Name = L"Tahoma", .Height = -11, .Underline = true, .Color = RGB(0, 0, 255)});
   LURL.OnClick = [this](TObject& sender) { LURLClick(sender); };
 
+  MCredits.SetText(kCredits);
   MCredits.SetBounds(10, 159, 348, 202);
   MCredits.SetReadOnly(true);
   MCredits.SetBorder(false);
@@ -118,6 +123,7 @@ TFrmAbout::TFrmAbout() {
     MCreditsKeyUp(sender, key, shift);
   };
 
+  BClose.SetCaption(L"Close");
   BClose.SetBounds(264, 367, 94, 28);
   BClose.SetDefault(true);
   BClose.SetCancel(true);
@@ -129,12 +135,6 @@ TFrmAbout::TFrmAbout() {
   };
 
   Loaded();
-  LTitle.SetCaption(L"Nimbra");
-  LVersionTavo.SetCaption(L"version");
-  VersionTavo.SetCaption(L"version");
-  LURL.SetCaption(kMakerAddress);
-  MCredits.SetText(kCredits);
-  BClose.SetCaption(L"Close");
 }
 
 void TFrmAbout::FormShow(TObject&) {
