@@ -233,6 +233,8 @@ class DevEngineTour : public DevEngineBrowserFixture<TourClient> {
 
 TEST_F(DevEngineTour, EveryPageLoadsAndEveryScriptRunsWithoutAnError) {
   for (const fs::path& page : BundledPages()) {
+    // It works for seconds; its own test below follows it through.
+    if (page.filename() == L"slow.html") continue;
     SCOPED_TRACE(page.string());
     FClient.Forget();
     ASSERT_TRUE(Visit(FileUrl(page)));
