@@ -832,18 +832,18 @@ class TInsideModalLoop {
   UINT_PTR FTimer;
 };
 
+BOOL CALLBACK FindDialog(HWND wnd, LPARAM result) {
+  wchar_t name[16] = {};
+  GetClassNameW(wnd, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(wnd)) return TRUE;
+  *reinterpret_cast<HWND*>(result) = wnd;
+  return FALSE;
+}
+
+// The dialog box this thread shows now, if any.
 HWND ThreadDialog() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND wnd, LPARAM result) {
-        wchar_t name[16] = {};
-        GetClassNameW(wnd, name, 16);
-        if (std::wstring(name) != L"#32770" || !IsWindowVisible(wnd)) return TRUE;
-        *reinterpret_cast<HWND*>(result) = wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
