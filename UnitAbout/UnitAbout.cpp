@@ -118,7 +118,7 @@ TFrmAbout::TFrmAbout() {
   LURL.SetCaption(kMakerAddress);
   LURL.SetBounds(6, 128, 150, 13);
   LURL.SetFont(TFont{.Name = L"Tahoma", .Height = -11, .Underline = true, .Color = RGB(0, 0, 255)});
-  LURL.OnClick = [this](TObject& sender) { LURLClick(sender); };
+  LURL.OnClick = [this](TComponent& sender) { LURLClick(sender); };
 
   MCredits.SetText(kCredits);
   MCredits.SetBounds(10, 159, 348, 202);
@@ -127,7 +127,7 @@ TFrmAbout::TFrmAbout() {
   MCredits.SetVerticalScrollBar(true);
   MCredits.SetWordWrap(false);
   MCredits.SetWantReturns(false);
-  MCredits.OnKeyUp = [this](TObject& sender, WORD& key, TShiftState shift) {
+  MCredits.OnKeyUp = [this](TComponent& sender, WORD& key, TShiftState shift) {
     MCreditsKeyUp(sender, key, shift);
   };
 
@@ -135,36 +135,36 @@ TFrmAbout::TFrmAbout() {
   BClose.SetBounds(264, 367, 94, 28);
   BClose.SetDefault(true);
   BClose.SetCancel(true);
-  BClose.OnClick = [this](TObject& sender) { BCloseClick(sender); };
+  BClose.OnClick = [this](TComponent& sender) { BCloseClick(sender); };
 
-  OnShow = [this](TObject& sender) { FormShow(sender); };
-  OnKeyUp = [this](TObject& sender, WORD& key, TShiftState shift) {
+  OnShow = [this](TComponent& sender) { FormShow(sender); };
+  OnKeyUp = [this](TComponent& sender, WORD& key, TShiftState shift) {
     FormKeyUp(sender, key, shift);
   };
 
   Loaded();
 }
 
-void TFrmAbout::FormShow(TObject&) {
+void TFrmAbout::FormShow(TComponent&) {
   VersionTavo.SetCaption(FileVersion());
   BClose.SetFocus();
 }
 
-void TFrmAbout::FormKeyUp(TObject&, WORD& Key, TShiftState) {
+void TFrmAbout::FormKeyUp(TComponent&, WORD& Key, TShiftState) {
   if (Key != VK_ESCAPE) return;
   BClose.SetFocus();
   Close();
 }
 
-void TFrmAbout::MCreditsKeyUp(TObject& Sender, WORD& Key, TShiftState Shift) {
+void TFrmAbout::MCreditsKeyUp(TComponent& Sender, WORD& Key, TShiftState Shift) {
   FormKeyUp(Sender, Key, Shift);
 }
 
-void TFrmAbout::LURLClick(TObject& Sender) {
+void TFrmAbout::LURLClick(TComponent& Sender) {
   // The clicked label's own text is the address, as the user sees it.
   const auto* label = dynamic_cast<const TLabel*>(&Sender);
   StartNewWindowProcess(Application.Handle(), (label ? *label : LURL).Caption());
   Close();
 }
 
-void TFrmAbout::BCloseClick(TObject&) { Close(); }
+void TFrmAbout::BCloseClick(TComponent&) { Close(); }

@@ -31,9 +31,9 @@ class TFrmAbout : public TForm {
   TMemo MCredits{this};
   TButton BClose{this};
 
-  void FormShow(TObject& Sender);
-  void FormKeyUp(TObject& Sender, WORD& Key, TShiftState Shift);
-  void MCreditsKeyUp(TObject& Sender, WORD& Key, TShiftState Shift);
-  void LURLClick(TObject& Sender);
-  void BCloseClick(TObject& Sender);
+  void FormShow(TComponent& Sender);
+  void FormKeyUp(TComponent& Sender, WORD& Key, TShiftState Shift);
+  void MCreditsKeyUp(TComponent& Sender, WORD& Key, TShiftState Shift);
+  void LURLClick(TComponent& Sender);
+  void BCloseClick(TComponent& Sender);
 };
