@@ -9,6 +9,11 @@
 
 std::wstring TempFolder;
 std::wstring CacheFolder;
+std::wstring DownloadFolder;
+std::wstring ContextImageUrl;
+std::wstring ContextLinkUrl;
+std::unique_ptr<TTextList> PageResourceUrls;
+std::unique_ptr<TTextList> PageResourceFiles;
 
 namespace {
 std::wstring EnvironmentVariable(const wchar_t* name) {
@@ -49,4 +54,9 @@ void MainInitialization() {
 void MainFinalization() {
   TempFolder.clear();
   CacheFolder.clear();
+  DownloadFolder.clear();
+  ContextImageUrl.clear();
+  ContextLinkUrl.clear();
+  PageResourceUrls.reset();
+  PageResourceFiles.reset();
 }

@@ -4,21 +4,28 @@
 
 #include <cstdlib>
 
+#include "FormLocal.h"
 #include "application.h"
 #include "cef_loader.h"
 #include "main_form.h"
 #include "main_module.h"
+#include "mo_en.h"
+#include "mo_fr.h"
 
 namespace {
 
 // Module initialisation in the run-time's order; finalisation in reverse.
+// A module with nothing to release has no finaliser.
 struct TModule {
   void (*Initialization)();
   void (*Finalization)();
 };
 const TModule Modules[] = {
     {CeflibInitialization, CeflibFinalization},
+    {FormLocalInitialization, FormLocalFinalization},
     {MainInitialization, MainFinalization},
+    {mo_enInitialization, nullptr},
+    {mo_frInitialization, nullptr},
 };
 
 class TModuleScope {
@@ -30,7 +37,8 @@ class TModuleScope {
     }
   }
   ~TModuleScope() {
-    while (FStarted > 0) Modules[--FStarted].Finalization();
+    while (FStarted > 0)
+      if (const auto finalization = Modules[--FStarted].Finalization) finalization();
   }
 
  private:

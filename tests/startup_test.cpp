@@ -3,7 +3,7 @@
 
 #include <regex>
 
-#include "main_form.h"
+#include "command_line.h"
 #include "sysutils.h"
 #include "test_support.h"
 
