@@ -15,28 +15,29 @@ std::string Page(const std::string& title, const std::string& body) {
   return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
 }
 
+struct TChildSearch {
+  std::wstring Class;
+  HWND Found = nullptr;
+  LONG Top = 0;
+};
+
+BOOL CALLBACK NoteChildOfClass(HWND wnd, LPARAM data) {
+  auto* search = reinterpret_cast<TChildSearch*>(data);
+  if (_wcsicmp(WindowClass(wnd).c_str(), search->Class.c_str()) != 0) return TRUE;
+  RECT place{};
+  GetWindowRect(wnd, &place);
+  if (!search->Found || place.top < search->Top) {
+    search->Found = wnd;
+    search->Top = place.top;
+  }
+  return TRUE;
+}
+
 // The topmost child window of `parent` of window class `className` (the
 // page may hold edit boxes of its own further down).
 HWND ChildOfClass(HWND parent, const std::wstring& className) {
-  struct TSearch {
-    std::wstring Class;
-    HWND Found = nullptr;
-    LONG Top = 0;
-  } search{className};
-  EnumChildWindows(
-      parent,
-      [](HWND wnd, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<TSearch*>(data);
-        if (_wcsicmp(WindowClass(wnd).c_str(), s->Class.c_str()) != 0) return TRUE;
-        RECT place{};
-        GetWindowRect(wnd, &place);
-        if (!s->Found || place.top < s->Top) {
-          s->Found = wnd;
-          s->Top = place.top;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TChildSearch search{className};
+  EnumChildWindows(parent, NoteChildOfClass, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
