@@ -1,7 +1,8 @@
 // The pattern every engine-made record follows: a C++ object that carries its
 // record, counts references with interlocked operations and frees itself when
 // the last one goes. Record entries are bound to member functions with
-// EntryOf<&Object::Method>.
+// EntryOf<&Object::Method>, which also keeps every C++ exception inside the
+// engine.
 #ifndef NIMBRA_DEVENGINE_ENGINE_OBJECT_H
 #define NIMBRA_DEVENGINE_ENGINE_OBJECT_H
 
@@ -11,6 +12,7 @@
 
 #include "cef_capi.h"
 #include "heap_records.h"
+#include "trace.h"
 
 namespace devengine {
 
@@ -89,22 +91,33 @@ Object* MakeEngineObject(Args&&... args) {
   return NewRecord<Object>(std::forward<Args>(args)...);
 }
 
+// Runs `work`, answering its result, or the zero of its type (null, 0, an
+// empty record, nothing) when it throws. The program called the engine through
+// a C interface, so no C++ exception may reach its frames; the failure goes to
+// the trace instead.
+template <class Work>
+auto Refusing(Work&& work) noexcept -> decltype(work()) {
+  using Result = decltype(work());
+  try {
+    return work();
+  } catch (...) {
+    ReportCaughtFailure("engine entry");
+    return Result();
+  }
+}
+
 template <class Method>
 struct EntryTraits;
 
 template <class Object, class Result, class... Args>
 struct EntryTraits<Result (Object::*)(Args...)> {
   template <auto method>
-  static Result CEF_CALLBACK Call(typename Object::RecordType* self, Args... args) {
-    auto* object = static_cast<Object*>(Object::FromRecord(self));
-    if (object == nullptr) {
-      if constexpr (std::is_void_v<Result>) {
-        return;
-      } else {
-        return Result{};
-      }
-    }
-    return (object->*method)(args...);
+  static Result CEF_CALLBACK Call(typename Object::RecordType* self, Args... args) noexcept {
+    return Refusing([&]() -> Result {
+      auto* object = static_cast<Object*>(Object::FromRecord(self));
+      if (object == nullptr) return Result();
+      return (object->*method)(args...);
+    });
   }
 };
 
@@ -112,7 +125,7 @@ template <class Object, class Result, class... Args>
 struct EntryTraits<Result (Object::*)(Args...) const> : EntryTraits<Result (Object::*)(Args...)> {};
 
 // A record entry that calls `method` on the object behind `self`; a null
-// `self` answers zero or null.
+// `self` answers zero or null, and so does a method that throws.
 template <auto method>
 inline constexpr auto EntryOf = &EntryTraits<decltype(method)>::template Call<method>;
 

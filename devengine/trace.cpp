@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
-#include "unique_handle.h"
+#include "winhandle.h"
 
 namespace devengine {
 namespace {
@@ -75,13 +76,34 @@ TraceLine& TraceLine::AddQuoted(std::string_view key, std::string_view text) {
 void TraceLine::Write() const {
   const std::wstring path = TracePath();
   if (path.empty()) return;
-  const UniqueHandle file = AdoptHandle(CreateFileW(
+  const TFileHandle file(CreateFileW(
       path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   const std::string line = std::to_string(GetCurrentProcessId()) + " " + text_ + "\n";
   DWORD written = 0;
   WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void ReportCaughtFailure(std::string_view where) noexcept {
+  try {
+    std::string what = "unknown";
+    if (const std::exception_ptr caught = std::current_exception()) {
+      try {
+        std::rethrow_exception(caught);
+      } catch (const std::exception& error) {
+        what = error.what();
+      } catch (...) {
+      }
+    }
+    TraceLine line("failure");
+    line.Add("where", where).AddQuoted("what", what);
+    line.Write();
+    OutputDebugStringA(
+        ("Nimbra engine: failure in " + std::string(where) + ": " + what + "\n").c_str());
+  } catch (...) {
+    OutputDebugStringA("Nimbra engine: failure\n");
+  }
 }
 
 }  // namespace devengine

@@ -25,6 +25,11 @@ class TraceLine {
   std::string text_;
 };
 
+// Called inside a catch block: writes a `failure` line naming `where` and
+// what was thrown, to the trace and to the debugger. It never throws, so the
+// engine's guards may call it on their way back to the program.
+void ReportCaughtFailure(std::string_view where) noexcept;
+
 }  // namespace devengine
 
 #endif

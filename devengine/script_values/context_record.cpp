@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "guarded_entry.h"
 #include "engine_object.h"
 #include "engine_strings.h"
 #include "exports.h"
@@ -35,20 +34,19 @@ class ContextRecord : public EngineObject<cef_v8context_t> {
  public:
   explicit ContextRecord(const std::shared_ptr<script::Context>& context) : context_(context) {
     cef_v8context_t& r = entries();
-    r.get_task_runner = GuardedEntryOf<&ContextRecord::GetTaskRunner>;
-    r.is_valid = GuardedEntryOf<&ContextRecord::IsValid>;
-    r.get_browser = GuardedEntryOf<&ContextRecord::GetBrowser>;
-    r.get_frame = GuardedEntryOf<&ContextRecord::GetFrame>;
-    r.get_global = GuardedEntryOf<&ContextRecord::GetGlobal>;
-    r.enter = GuardedEntryOf<&ContextRecord::Enter>;
-    r.exit = GuardedEntryOf<&ContextRecord::Exit>;
-    r.is_same = GuardedEntryOf<&ContextRecord::IsSame>;
-    r.eval = GuardedEntryOf<&ContextRecord::Eval>;
+    r.get_task_runner = EntryOf<&ContextRecord::GetTaskRunner>;
+    r.is_valid = EntryOf<&ContextRecord::IsValid>;
+    r.get_browser = EntryOf<&ContextRecord::GetBrowser>;
+    r.get_frame = EntryOf<&ContextRecord::GetFrame>;
+    r.get_global = EntryOf<&ContextRecord::GetGlobal>;
+    r.enter = EntryOf<&ContextRecord::Enter>;
+    r.exit = EntryOf<&ContextRecord::Exit>;
+    r.is_same = EntryOf<&ContextRecord::IsSame>;
+    r.eval = EntryOf<&ContextRecord::Eval>;
   }
 
   static ContextRecord* Of(cef_v8context_t* record) {
-    if (record == nullptr || record->is_valid != GuardedEntryOf<&ContextRecord::IsValid>)
-      return nullptr;
+    if (record == nullptr || record->is_valid != EntryOf<&ContextRecord::IsValid>) return nullptr;
     return static_cast<ContextRecord*>(FromRecord(record));
   }
   std::shared_ptr<script::Context> Live() const {
@@ -149,28 +147,28 @@ std::shared_ptr<script::Context> ContextOfRecord(cef_v8context_t* record) {
 namespace sv = devengine::script_values;
 
 DEVENGINE_EXPORT cef_v8context_t* CEF_EXPORT_CC cef_v8context_get_current_context(void) {
-  return devengine::script_values::Refusing([&]() -> cef_v8context_t* {
+  return devengine::Refusing([&]() -> cef_v8context_t* {
     auto* interpreter = sv::ThreadInterpreter();
     return interpreter == nullptr ? nullptr : sv::NewContextRecord(interpreter->CurrentContext());
   });
 }
 
 DEVENGINE_EXPORT cef_v8context_t* CEF_EXPORT_CC cef_v8context_get_entered_context(void) {
-  return devengine::script_values::Refusing([&]() -> cef_v8context_t* {
+  return devengine::Refusing([&]() -> cef_v8context_t* {
     auto* interpreter = sv::ThreadInterpreter();
     return interpreter == nullptr ? nullptr : sv::NewContextRecord(interpreter->EnteredContext());
   });
 }
 
 DEVENGINE_EXPORT int CEF_EXPORT_CC cef_v8context_in_context(void) {
-  return devengine::script_values::Refusing([&]() -> int {
+  return devengine::Refusing([&]() -> int {
     auto* interpreter = sv::ThreadInterpreter();
     return interpreter != nullptr && interpreter->InContext() ? 1 : 0;
   });
 }
 
 DEVENGINE_EXPORT cef_v8stack_trace_t* CEF_EXPORT_CC cef_v8stack_trace_get_current(int frame_limit) {
-  return devengine::script_values::Refusing([&]() -> cef_v8stack_trace_t* {
+  return devengine::Refusing([&]() -> cef_v8stack_trace_t* {
     auto* interpreter = sv::ThreadInterpreter();
     if (interpreter == nullptr || frame_limit < 0) return nullptr;
     return sv::NewStackTraceRecord(interpreter->CurrentStackTrace(frame_limit));

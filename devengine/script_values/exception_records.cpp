@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "guarded_entry.h"
 #include "engine_object.h"
 #include "engine_strings.h"
 #include "script_values.h"
@@ -19,14 +18,14 @@ class ExceptionRecord : public EngineObject<cef_v8exception_t> {
     // only its description.
     exception_.value = {};
     cef_v8exception_t& r = entries();
-    r.get_message = GuardedEntryOf<&ExceptionRecord::GetMessage>;
-    r.get_source_line = GuardedEntryOf<&ExceptionRecord::GetSourceLine>;
-    r.get_script_resource_name = GuardedEntryOf<&ExceptionRecord::GetScriptResourceName>;
-    r.get_line_number = GuardedEntryOf<&ExceptionRecord::GetLineNumber>;
-    r.get_start_position = GuardedEntryOf<&ExceptionRecord::GetStartPosition>;
-    r.get_end_position = GuardedEntryOf<&ExceptionRecord::GetEndPosition>;
-    r.get_start_column = GuardedEntryOf<&ExceptionRecord::GetStartColumn>;
-    r.get_end_column = GuardedEntryOf<&ExceptionRecord::GetEndColumn>;
+    r.get_message = EntryOf<&ExceptionRecord::GetMessage>;
+    r.get_source_line = EntryOf<&ExceptionRecord::GetSourceLine>;
+    r.get_script_resource_name = EntryOf<&ExceptionRecord::GetScriptResourceName>;
+    r.get_line_number = EntryOf<&ExceptionRecord::GetLineNumber>;
+    r.get_start_position = EntryOf<&ExceptionRecord::GetStartPosition>;
+    r.get_end_position = EntryOf<&ExceptionRecord::GetEndPosition>;
+    r.get_start_column = EntryOf<&ExceptionRecord::GetStartColumn>;
+    r.get_end_column = EntryOf<&ExceptionRecord::GetEndColumn>;
   }
 
  private:
@@ -46,14 +45,14 @@ class StackFrameRecord : public EngineObject<cef_v8stack_frame_t> {
  public:
   explicit StackFrameRecord(script::StackFrame frame) : frame_(std::move(frame)) {
     cef_v8stack_frame_t& r = entries();
-    r.is_valid = GuardedEntryOf<&StackFrameRecord::IsValid>;
-    r.get_script_name = GuardedEntryOf<&StackFrameRecord::GetScriptName>;
-    r.get_script_name_or_source_url = GuardedEntryOf<&StackFrameRecord::GetScriptName>;
-    r.get_function_name = GuardedEntryOf<&StackFrameRecord::GetFunctionName>;
-    r.get_line_number = GuardedEntryOf<&StackFrameRecord::GetLineNumber>;
-    r.get_column = GuardedEntryOf<&StackFrameRecord::GetColumn>;
-    r.is_eval = GuardedEntryOf<&StackFrameRecord::IsEval>;
-    r.is_constructor = GuardedEntryOf<&StackFrameRecord::IsConstructor>;
+    r.is_valid = EntryOf<&StackFrameRecord::IsValid>;
+    r.get_script_name = EntryOf<&StackFrameRecord::GetScriptName>;
+    r.get_script_name_or_source_url = EntryOf<&StackFrameRecord::GetScriptName>;
+    r.get_function_name = EntryOf<&StackFrameRecord::GetFunctionName>;
+    r.get_line_number = EntryOf<&StackFrameRecord::GetLineNumber>;
+    r.get_column = EntryOf<&StackFrameRecord::GetColumn>;
+    r.is_eval = EntryOf<&StackFrameRecord::IsEval>;
+    r.is_constructor = EntryOf<&StackFrameRecord::IsConstructor>;
   }
 
  private:
@@ -72,9 +71,9 @@ class StackTraceRecord : public EngineObject<cef_v8stack_trace_t> {
  public:
   explicit StackTraceRecord(std::vector<script::StackFrame> frames) : frames_(std::move(frames)) {
     cef_v8stack_trace_t& r = entries();
-    r.is_valid = GuardedEntryOf<&StackTraceRecord::IsValid>;
-    r.get_frame_count = GuardedEntryOf<&StackTraceRecord::GetFrameCount>;
-    r.get_frame = GuardedEntryOf<&StackTraceRecord::GetFrame>;
+    r.is_valid = EntryOf<&StackTraceRecord::IsValid>;
+    r.get_frame_count = EntryOf<&StackTraceRecord::GetFrameCount>;
+    r.get_frame = EntryOf<&StackTraceRecord::GetFrame>;
   }
 
  private:

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "engine_strings.h"
+#include "engine_object.h"
 #include "exports.h"
 #include "heap_records.h"
 #include "record_ref.h"
-#include "guarded_entry.h"
 #include "script_values.h"
 
 namespace devengine::script_values {
@@ -85,7 +85,7 @@ void RunExtensions(script::Context& context) {
 DEVENGINE_EXPORT int CEF_EXPORT_CC cef_register_extension(const cef_string_t* extension_name,
                                                           const cef_string_t* javascript_code,
                                                           cef_v8handler_t* handler) {
-  return devengine::script_values::Refusing([&]() -> int {
+  return devengine::Refusing([&]() -> int {
     using devengine::RecordRef;
     auto held = RecordRef<cef_v8handler_t>::Adopt(handler);
     if (extension_name == nullptr || extension_name->length == 0 || javascript_code == nullptr) {

@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "guarded_entry.h"
 #include "engine_object.h"
 #include "engine_strings.h"
 #include "engine_time.h"
@@ -47,8 +46,7 @@ class ValueRecord : public EngineObject<cef_v8value_t> {
   }
 
   static ValueRecord* Of(cef_v8value_t* record) {
-    if (record == nullptr || record->is_valid != GuardedEntryOf<&ValueRecord::IsValid>)
-      return nullptr;
+    if (record == nullptr || record->is_valid != EntryOf<&ValueRecord::IsValid>) return nullptr;
     return static_cast<ValueRecord*>(FromRecord(record));
   }
   const Value& value() const { return value_; }
@@ -309,51 +307,50 @@ class ValueRecord : public EngineObject<cef_v8value_t> {
 
 void ValueRecord::Bind() {
   cef_v8value_t& r = entries();
-  r.is_valid = GuardedEntryOf<&ValueRecord::IsValid>;
-  r.is_undefined = GuardedEntryOf<&ValueRecord::IsUndefined>;
-  r.is_null = GuardedEntryOf<&ValueRecord::IsNull>;
-  r.is_bool = GuardedEntryOf<&ValueRecord::IsBool>;
-  r.is_int = GuardedEntryOf<&ValueRecord::IsInt>;
-  r.is_uint = GuardedEntryOf<&ValueRecord::IsUInt>;
-  r.is_double = GuardedEntryOf<&ValueRecord::IsDouble>;
-  r.is_date = GuardedEntryOf<&ValueRecord::IsDate>;
-  r.is_string = GuardedEntryOf<&ValueRecord::IsString>;
-  r.is_object = GuardedEntryOf<&ValueRecord::IsObject>;
-  r.is_array = GuardedEntryOf<&ValueRecord::IsArray>;
-  r.is_function = GuardedEntryOf<&ValueRecord::IsFunction>;
-  r.is_same = GuardedEntryOf<&ValueRecord::IsSame>;
-  r.get_bool_value = GuardedEntryOf<&ValueRecord::GetBoolValue>;
-  r.get_int_value = GuardedEntryOf<&ValueRecord::GetIntValue>;
-  r.get_uint_value = GuardedEntryOf<&ValueRecord::GetUIntValue>;
-  r.get_double_value = GuardedEntryOf<&ValueRecord::GetDoubleValue>;
-  r.get_date_value = GuardedEntryOf<&ValueRecord::GetDateValue>;
-  r.get_string_value = GuardedEntryOf<&ValueRecord::GetStringValue>;
-  r.is_user_created = GuardedEntryOf<&ValueRecord::IsUserCreated>;
-  r.has_exception = GuardedEntryOf<&ValueRecord::HasException>;
-  r.get_exception = GuardedEntryOf<&ValueRecord::GetException>;
-  r.clear_exception = GuardedEntryOf<&ValueRecord::ClearException>;
-  r.will_rethrow_exceptions = GuardedEntryOf<&ValueRecord::WillRethrowExceptions>;
-  r.set_rethrow_exceptions = GuardedEntryOf<&ValueRecord::SetRethrowExceptions>;
-  r.has_value_bykey = GuardedEntryOf<&ValueRecord::HasValueByKey>;
-  r.has_value_byindex = GuardedEntryOf<&ValueRecord::HasValueByIndex>;
-  r.delete_value_bykey = GuardedEntryOf<&ValueRecord::DeleteValueByKey>;
-  r.delete_value_byindex = GuardedEntryOf<&ValueRecord::DeleteValueByIndex>;
-  r.get_value_bykey = GuardedEntryOf<&ValueRecord::GetValueByKey>;
-  r.get_value_byindex = GuardedEntryOf<&ValueRecord::GetValueByIndex>;
-  r.set_value_bykey = GuardedEntryOf<&ValueRecord::SetValueByKey>;
-  r.set_value_byindex = GuardedEntryOf<&ValueRecord::SetValueByIndex>;
-  r.set_value_byaccessor = GuardedEntryOf<&ValueRecord::SetValueByAccessor>;
-  r.get_keys = GuardedEntryOf<&ValueRecord::GetKeys>;
-  r.set_user_data = GuardedEntryOf<&ValueRecord::SetUserData>;
-  r.get_user_data = GuardedEntryOf<&ValueRecord::GetUserData>;
-  r.get_externally_allocated_memory = GuardedEntryOf<&ValueRecord::GetExternallyAllocatedMemory>;
-  r.adjust_externally_allocated_memory =
-      GuardedEntryOf<&ValueRecord::AdjustExternallyAllocatedMemory>;
-  r.get_array_length = GuardedEntryOf<&ValueRecord::GetArrayLength>;
-  r.get_function_name = GuardedEntryOf<&ValueRecord::GetFunctionName>;
-  r.get_function_handler = GuardedEntryOf<&ValueRecord::GetFunctionHandler>;
-  r.execute_function = GuardedEntryOf<&ValueRecord::ExecuteFunction>;
-  r.execute_function_with_context = GuardedEntryOf<&ValueRecord::ExecuteFunctionWithContext>;
+  r.is_valid = EntryOf<&ValueRecord::IsValid>;
+  r.is_undefined = EntryOf<&ValueRecord::IsUndefined>;
+  r.is_null = EntryOf<&ValueRecord::IsNull>;
+  r.is_bool = EntryOf<&ValueRecord::IsBool>;
+  r.is_int = EntryOf<&ValueRecord::IsInt>;
+  r.is_uint = EntryOf<&ValueRecord::IsUInt>;
+  r.is_double = EntryOf<&ValueRecord::IsDouble>;
+  r.is_date = EntryOf<&ValueRecord::IsDate>;
+  r.is_string = EntryOf<&ValueRecord::IsString>;
+  r.is_object = EntryOf<&ValueRecord::IsObject>;
+  r.is_array = EntryOf<&ValueRecord::IsArray>;
+  r.is_function = EntryOf<&ValueRecord::IsFunction>;
+  r.is_same = EntryOf<&ValueRecord::IsSame>;
+  r.get_bool_value = EntryOf<&ValueRecord::GetBoolValue>;
+  r.get_int_value = EntryOf<&ValueRecord::GetIntValue>;
+  r.get_uint_value = EntryOf<&ValueRecord::GetUIntValue>;
+  r.get_double_value = EntryOf<&ValueRecord::GetDoubleValue>;
+  r.get_date_value = EntryOf<&ValueRecord::GetDateValue>;
+  r.get_string_value = EntryOf<&ValueRecord::GetStringValue>;
+  r.is_user_created = EntryOf<&ValueRecord::IsUserCreated>;
+  r.has_exception = EntryOf<&ValueRecord::HasException>;
+  r.get_exception = EntryOf<&ValueRecord::GetException>;
+  r.clear_exception = EntryOf<&ValueRecord::ClearException>;
+  r.will_rethrow_exceptions = EntryOf<&ValueRecord::WillRethrowExceptions>;
+  r.set_rethrow_exceptions = EntryOf<&ValueRecord::SetRethrowExceptions>;
+  r.has_value_bykey = EntryOf<&ValueRecord::HasValueByKey>;
+  r.has_value_byindex = EntryOf<&ValueRecord::HasValueByIndex>;
+  r.delete_value_bykey = EntryOf<&ValueRecord::DeleteValueByKey>;
+  r.delete_value_byindex = EntryOf<&ValueRecord::DeleteValueByIndex>;
+  r.get_value_bykey = EntryOf<&ValueRecord::GetValueByKey>;
+  r.get_value_byindex = EntryOf<&ValueRecord::GetValueByIndex>;
+  r.set_value_bykey = EntryOf<&ValueRecord::SetValueByKey>;
+  r.set_value_byindex = EntryOf<&ValueRecord::SetValueByIndex>;
+  r.set_value_byaccessor = EntryOf<&ValueRecord::SetValueByAccessor>;
+  r.get_keys = EntryOf<&ValueRecord::GetKeys>;
+  r.set_user_data = EntryOf<&ValueRecord::SetUserData>;
+  r.get_user_data = EntryOf<&ValueRecord::GetUserData>;
+  r.get_externally_allocated_memory = EntryOf<&ValueRecord::GetExternallyAllocatedMemory>;
+  r.adjust_externally_allocated_memory = EntryOf<&ValueRecord::AdjustExternallyAllocatedMemory>;
+  r.get_array_length = EntryOf<&ValueRecord::GetArrayLength>;
+  r.get_function_name = EntryOf<&ValueRecord::GetFunctionName>;
+  r.get_function_handler = EntryOf<&ValueRecord::GetFunctionHandler>;
+  r.execute_function = EntryOf<&ValueRecord::ExecuteFunction>;
+  r.execute_function_with_context = EntryOf<&ValueRecord::ExecuteFunctionWithContext>;
 }
 
 std::shared_ptr<script::Context> CurrentContext() {
@@ -395,37 +392,35 @@ namespace sv = devengine::script_values;
 using devengine::script::Value;
 
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_undefined(void) {
-  return devengine::script_values::Refusing(
-      [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value()); });
+  return devengine::Refusing([&]() -> cef_v8value_t* { return sv::NewPrimitive(Value()); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_null(void) {
-  return devengine::script_values::Refusing(
-      [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Null()); });
+  return devengine::Refusing([&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Null()); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_bool(int value) {
-  return devengine::script_values::Refusing(
+  return devengine::Refusing(
       [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Boolean(value != 0)); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_int(int32_t value) {
-  return devengine::script_values::Refusing(
+  return devengine::Refusing(
       [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Number(value)); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_uint(uint32_t value) {
-  return devengine::script_values::Refusing(
+  return devengine::Refusing(
       [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Number(value)); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_double(double value) {
-  return devengine::script_values::Refusing(
+  return devengine::Refusing(
       [&]() -> cef_v8value_t* { return sv::NewPrimitive(Value::Number(value)); });
 }
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_string(const cef_string_t* value) {
-  return devengine::script_values::Refusing([&]() -> cef_v8value_t* {
+  return devengine::Refusing([&]() -> cef_v8value_t* {
     return sv::NewPrimitive(Value::String(devengine::ToWString(value)));
   });
 }
 
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_date(const cef_time_t* date) {
-  return devengine::script_values::Refusing([&]() -> cef_v8value_t* {
+  return devengine::Refusing([&]() -> cef_v8value_t* {
     if (date == nullptr) return nullptr;
     const auto ticks = devengine::TicksOf(*date);
     if (!ticks) return nullptr;
@@ -438,7 +433,7 @@ DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_date(const cef_
 
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC
 cef_v8value_create_object(cef_v8accessor_t* accessor) {
-  return devengine::script_values::Refusing([&]() -> cef_v8value_t* {
+  return devengine::Refusing([&]() -> cef_v8value_t* {
     auto native = accessor == nullptr ? nullptr : sv::NewProgramAccessor(accessor);
     return sv::NewObjectRecord(
         [&](devengine::script::Context& context) { return context.NewObject(native); });
@@ -446,7 +441,7 @@ cef_v8value_create_object(cef_v8accessor_t* accessor) {
 }
 
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_array(int length) {
-  return devengine::script_values::Refusing([&]() -> cef_v8value_t* {
+  return devengine::Refusing([&]() -> cef_v8value_t* {
     if (length < 0 || static_cast<std::size_t>(length) > devengine::script::kMaxArrayLength) {
       return nullptr;
     }
@@ -458,7 +453,7 @@ DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC cef_v8value_create_array(int lengt
 
 DEVENGINE_EXPORT cef_v8value_t* CEF_EXPORT_CC
 cef_v8value_create_function(const cef_string_t* name, cef_v8handler_t* handler) {
-  return devengine::script_values::Refusing([&]() -> cef_v8value_t* {
+  return devengine::Refusing([&]() -> cef_v8value_t* {
     if (handler == nullptr) return nullptr;
     auto native = sv::NewProgramFunction(handler);
     return sv::NewObjectRecord([&](devengine::script::Context& context) {
