@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "trace.h"
 #include "url.h"
 
 namespace devengine::page {
@@ -330,11 +331,12 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     self->FWindow = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  // No exception may unwind into the system's frames; a message that fails
-  // gets the default handling.
+  // No exception may unwind into the system's frames: a message that fails
+  // is reported as every engine failure is, and gets the default handling.
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    ReportCaughtFailure("page window");
     return DefWindowProcW(window, message, wParam, lParam);
   }
 }
