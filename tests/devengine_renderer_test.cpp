@@ -15,18 +15,19 @@
 #include "devengine_browser_fixture.h"
 #include "engine_threads.h"
 #include "renderer/channel.h"
-#include "renderer/protocol.h"
+#include "pipe/frame.h"
+#include "renderer/pipe_messages.h"
 #include "renderer/renderer_host.h"
 #include "test_support.h"
 #include "utf.h"
 
 namespace {
 
+using devengine::pipe::Message;
+using devengine::pipe::MessageKind;
+using devengine::pipe::MessageReader;
+using devengine::pipe::MessageWriter;
 using devengine::renderer::Channel;
-using devengine::renderer::Message;
-using devengine::renderer::MessageKind;
-using devengine::renderer::MessageReader;
-using devengine::renderer::MessageWriter;
 using devengine::renderer::RendererHost;
 
 constexpr wchar_t kLogVariable[] = L"NIMBRA_RENDERER_TEST_LOG";
@@ -347,8 +348,8 @@ TEST_F(RendererHostTest, EndsWhenTheBrowserProcessGoes) {
 // Frames arrive in pieces of any size; a length no frame can have breaks
 // the channel, and a field cut short fails the reader rather than reading on.
 TEST(RendererProtocol, FramesSurviveAnySplitAndBrokenOnesAreRefused) {
-  using devengine::renderer::FrameOf;
-  using devengine::renderer::TakeFrame;
+  using devengine::pipe::FrameOf;
+  using devengine::pipe::TakeFrame;
   const std::string both = FrameOf(MessageWriter(MessageKind::kShowDocument)
                                        .Int(-5)
                                        .Flag(true)
@@ -388,6 +389,62 @@ TEST(RendererProtocol, FramesSurviveAnySplitAndBrokenOnesAreRefused) {
   short_reader.Int();
   EXPECT_EQ(short_reader.Text(), L"");
   EXPECT_FALSE(short_reader.ok());
+}
+
+// Every message type reads back as written, through a frame, and no cut of
+// its payload reads as a message.
+template <class Typed>
+void ExpectRoundTrip(const Typed& sent) {
+  using devengine::pipe::ReadMessage;
+  using devengine::pipe::WriteMessage;
+  std::string bytes = devengine::pipe::FrameOf(WriteMessage(sent));
+  bool broken = false;
+  const std::optional<Message> arrived = devengine::pipe::TakeFrame(bytes, broken);
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(arrived->kind, Typed::kKind);
+  EXPECT_EQ(ReadMessage<Typed>(*arrived), sent) << static_cast<int>(Typed::kKind);
+  for (std::size_t size = 0; size < arrived->payload.size(); ++size) {
+    const Message cut{arrived->kind, arrived->payload.substr(0, size)};
+    EXPECT_FALSE(ReadMessage<Typed>(cut)) << static_cast<int>(Typed::kKind) << " cut to " << size;
+  }
+}
+
+TEST(RendererProtocol, EveryMessageReadsBackAsWrittenAndNoCutOfItReads) {
+  namespace messages = devengine::renderer::messages;
+  using devengine::renderer::DialogKind;
+  ExpectRoundTrip(messages::ShowDocument{-5, true, L"http://a.test/\u00e9", L"<p>\U0001F600</p>"});
+  ExpectRoundTrip(messages::RequestSource{1, 2});
+  ExpectRoundTrip(messages::RequestText{3, 4});
+  ExpectRoundTrip(messages::DestroyBrowser{});
+  ExpectRoundTrip(messages::ExecuteScript{5, L"f()", L"about:blank", -7});
+  ExpectRoundTrip(messages::DocumentScripts{6, true, 0xFFFFFFFFFFFFFFFFull});
+  ExpectRoundTrip(messages::ScriptText{7, L"s.js", 2, true, L"x=1"});
+  ExpectRoundTrip(messages::DialogAnswer{8, true, L""});
+  ExpectRoundTrip(messages::RunBeforeUnload{9});
+  ExpectRoundTrip(messages::Answer{10, L"text"});
+  ExpectRoundTrip(messages::TitleChanged{11, L"Title"});
+  ExpectRoundTrip(messages::ConsoleMessage{L"hello", L"page.html", 12});
+  ExpectRoundTrip(messages::OpenWindow{13, L"b.html", L"name"});
+  ExpectRoundTrip(messages::ScriptDialog{14, DialogKind::kPrompt, L"u", L"m", L"d"});
+  ExpectRoundTrip(messages::BeforeUnloadHandler{true});
+  ExpectRoundTrip(messages::BeforeUnloadAnswer{15, true, L"Sure?"});
+  ExpectRoundTrip(messages::StatusText{L"status"});
+  ExpectRoundTrip(messages::ScriptsRun{16, 17});
+}
+
+// A field of a kind no writer writes makes the whole message unread.
+TEST(RendererProtocol, ADialogOfAnUnknownKindIsRefused) {
+  for (const std::int64_t kind : {std::int64_t{-1}, std::int64_t{5}, std::int64_t{256}}) {
+    const Message asked = MessageWriter(MessageKind::kScriptDialog)
+                              .Int(1)
+                              .Int(kind)
+                              .Text(L"u")
+                              .Text(L"m")
+                              .Text(L"d")
+                              .Take();
+    EXPECT_FALSE(devengine::pipe::ReadMessage<devengine::renderer::messages::ScriptDialog>(asked))
+        << kind;
+  }
 }
 
 }  // namespace

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "devengine_test_records.h"
-#include "renderer/protocol.h"
+#include "pipe/frame.h"
 #include "values/message_wire.h"
 #include "values/value_tree.h"
 
 namespace {
 
-using devengine::renderer::Message;
-using devengine::renderer::MessageKind;
-using devengine::renderer::MessageWriter;
+using devengine::pipe::Message;
+using devengine::pipe::MessageKind;
+using devengine::pipe::MessageWriter;
 using List = Held<cef_list_value_t>;
 using Dictionary = Held<cef_dictionary_value_t>;
 using Binary = Held<cef_binary_value_t>;

@@ -1045,70 +1045,56 @@ void Browser::ExecuteScript(std::int64_t frame, std::wstring code, std::wstring 
 }
 
 void Browser::PageScriptReported(const renderer::Message& message) {
-  renderer::MessageReader reader(message);
-  switch (message.kind) {
-    case renderer::MessageKind::kTitleChanged: {
-      const std::int64_t frame = reader.Int();
-      std::wstring title = reader.Text();
-      if (!reader.ok() || frame != main_frame_) return;
-      {
-        const std::lock_guard lock(mutex_);
-        const FrameState* state = FindFrame(frame);
-        if (closed_ || state == nullptr) return;
-        if (title.empty()) title = state->info.url;
-        title_ = title;
-      }
-      const cef_string_t text = Borrow(title);
-      Tell<&cef_display_handler_t::on_title_change>(ThisBrowser{}, &text);
-      if (window_ && opener_ != nullptr) SetWindowTextW(window_->Handle(), title.c_str());
-      return;
-    }
-    case renderer::MessageKind::kConsoleMessage: {
-      const std::wstring text = reader.Text();
-      const std::wstring source = reader.Text();
-      const std::int64_t line = reader.Int();
-      if (!reader.ok()) return;
-      const cef_string_t message_text = Borrow(text);
-      const cef_string_t source_text = Borrow(source);
-      Tell<&cef_display_handler_t::on_console_message>(ThisBrowser{}, &message_text, &source_text,
-                                                       static_cast<int>(line));
-      return;
-    }
-    case renderer::MessageKind::kStatusText: {
-      const std::wstring text = reader.Text();
-      if (!reader.ok()) return;
-      const cef_string_t value = Borrow(text);
-      Tell<&cef_display_handler_t::on_status_message>(ThisBrowser{}, &value);
-      return;
-    }
-    case renderer::MessageKind::kScriptsRun: {
-      const std::int64_t frame = reader.Int();
-      const auto load = static_cast<std::uint64_t>(reader.Int());
-      if (reader.ok()) ScriptsRun(frame, load);
-      return;
-    }
-    case renderer::MessageKind::kOpenWindow: {
-      const std::int64_t frame = reader.Int();
-      const std::wstring url = reader.Text();
-      const std::wstring name = reader.Text();
-      const std::optional<FrameInfo> opener = Frame(frame);
-      if (!reader.ok() || !opener) return;
-      std::wstring resolved = url.empty() ? L"about:blank" : url;
-      if (!url.empty()) resolved = ResolveUrl(opener->url, url).value_or(url);
-      // Without a name script asks for a new window; a named one may be a
-      // frame of this page, as for a link's target.
-      if (!name.empty()) {
-        LinkClicked(resolved, name);
-        return;
-      }
-      PostWork(TID_IO, [self = shared_from_this(), resolved, frame] {
-        self->AskPopup(resolved, {}, frame);
-      });
-      return;
-    }
-    default:
-      return;
+  namespace messages = renderer::messages;
+  pipe::Dispatch<messages::TitleChanged, messages::ConsoleMessage, messages::StatusText,
+                 messages::ScriptsRun, messages::OpenWindow>(
+      message, [this](auto typed) { Reported(std::move(typed)); });
+}
+
+void Browser::Reported(renderer::messages::TitleChanged changed) {
+  if (changed.frame != main_frame_) return;
+  {
+    const std::lock_guard lock(mutex_);
+    const FrameState* state = FindFrame(changed.frame);
+    if (closed_ || state == nullptr) return;
+    if (changed.title.empty()) changed.title = state->info.url;
+    title_ = changed.title;
   }
+  const cef_string_t text = Borrow(changed.title);
+  Tell<&cef_display_handler_t::on_title_change>(ThisBrowser{}, &text);
+  if (window_ && opener_ != nullptr) SetWindowTextW(window_->Handle(), changed.title.c_str());
+}
+
+void Browser::Reported(const renderer::messages::ConsoleMessage& console) {
+  const cef_string_t message_text = Borrow(console.message);
+  const cef_string_t source_text = Borrow(console.source);
+  Tell<&cef_display_handler_t::on_console_message>(ThisBrowser{}, &message_text, &source_text,
+                                                   static_cast<int>(console.line));
+}
+
+void Browser::Reported(const renderer::messages::StatusText& status) {
+  const cef_string_t value = Borrow(status.text);
+  Tell<&cef_display_handler_t::on_status_message>(ThisBrowser{}, &value);
+}
+
+void Browser::Reported(const renderer::messages::ScriptsRun& run) {
+  ScriptsRun(run.frame, run.load);
+}
+
+void Browser::Reported(const renderer::messages::OpenWindow& open) {
+  const std::optional<FrameInfo> opener = Frame(open.frame);
+  if (!opener) return;
+  std::wstring resolved = open.url.empty() ? L"about:blank" : open.url;
+  if (!open.url.empty()) resolved = ResolveUrl(opener->url, open.url).value_or(open.url);
+  // Without a name script asks for a new window; a named one may be a
+  // frame of this page, as for a link's target.
+  if (!open.target.empty()) {
+    LinkClicked(resolved, open.target);
+    return;
+  }
+  PostWork(TID_IO, [self = shared_from_this(), resolved, frame = open.frame] {
+    self->AskPopup(resolved, {}, frame);
+  });
 }
 
 void Browser::ProcessMessageArrived(const renderer::Message& frame) {

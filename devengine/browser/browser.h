@@ -207,6 +207,11 @@ class Browser : public std::enable_shared_from_this<Browser> {
   // What a page's script asked of the browser: a new title, a console
   // message, a pop-up, a status text; or word that its scripts have run.
   void PageScriptReported(const renderer::Message& message);
+  void Reported(renderer::messages::TitleChanged changed);
+  void Reported(const renderer::messages::ConsoleMessage& console);
+  void Reported(const renderer::messages::StatusText& status);
+  void Reported(const renderer::messages::ScriptsRun& run);
+  void Reported(const renderer::messages::OpenWindow& open);
   void Close();
 
   // IO thread.

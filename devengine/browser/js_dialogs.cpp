@@ -15,10 +15,11 @@
 namespace devengine::browser {
 namespace {
 
-using renderer::DialogAnswer;
 using renderer::DialogKind;
-using renderer::DialogRequest;
-using renderer::MessageKind;
+using renderer::messages::BeforeUnloadAnswer;
+using renderer::messages::DialogAnswer;
+using renderer::messages::RunBeforeUnload;
+using renderer::messages::ScriptDialog;
 
 // How long a page's onbeforeunload may take to answer before it is left
 // anyway, so that a hung or busy renderer never keeps a browser from closing.
@@ -81,10 +82,10 @@ struct PageDialogs::State : std::enable_shared_from_this<State> {
   bool unloadIsReload = false;
   std::function<void()> proceed;
 
-  void ScriptDialog(const DialogRequest& request);
+  void Asked(const ScriptDialog& request);
   void Answer(std::int64_t id, bool success, std::wstring text);
   void AskBeforeUnload(bool isReload, std::function<void()> then);
-  void PageAnswered(const DialogAnswer& answer);
+  void PageAnswered(const BeforeUnloadAnswer& answer);
   void SettleUnload(std::int64_t request, bool leave);
   void DialogOver();
   // A callback whose answer counts only once `armed` is set: a handler that
@@ -103,7 +104,7 @@ cef_jsdialog_callback_t* PageDialogs::State::Callback(
   });
 }
 
-void PageDialogs::State::ScriptDialog(const DialogRequest& request) {
+void PageDialogs::State::Asked(const ScriptDialog& request) {
   // Only the browser asks that one; a renderer that does is refused.
   if (request.kind == DialogKind::kBeforeUnload) return Answer(request.id, false, {});
   if (request.kind == DialogKind::kPrint) {
@@ -146,7 +147,7 @@ void PageDialogs::State::ScriptDialog(const DialogRequest& request) {
 }
 
 void PageDialogs::State::Answer(std::int64_t id, bool success, std::wstring text) {
-  party.sendToRenderer(WriteDialogAnswer(MessageKind::kDialogAnswer, {id, success, text}));
+  party.sendToRenderer(pipe::WriteMessage(DialogAnswer{id, success, std::move(text)}));
 }
 
 void PageDialogs::State::DialogOver() {
@@ -164,9 +165,7 @@ void PageDialogs::State::AskBeforeUnload(bool isReload, std::function<void()> th
   }
   if (!hasBeforeUnload) return then();
   const std::int64_t request = nextRequest++;
-  if (!party.sendToRenderer(
-          renderer::MessageWriter(MessageKind::kRunBeforeUnload).Int(request).Take()))
-    return then();
+  if (!party.sendToRenderer(pipe::WriteMessage(RunBeforeUnload{request}))) return then();
   TraceLine("before_unload").Word("asked").Add("request", request).Write();
   unload = Unload::kAskingPage;
   unloadRequest = request;
@@ -181,21 +180,21 @@ void PageDialogs::State::AskBeforeUnload(bool isReload, std::function<void()> th
       kUnloadAnswerTimeoutMs);
 }
 
-void PageDialogs::State::PageAnswered(const DialogAnswer& answer) {
-  if (unload != Unload::kAskingPage || answer.id != unloadRequest) return;
-  if (!answer.success) return SettleUnload(answer.id, true);
+void PageDialogs::State::PageAnswered(const BeforeUnloadAnswer& answer) {
+  if (unload != Unload::kAskingPage || answer.request != unloadRequest) return;
+  if (!answer.asks) return SettleUnload(answer.request, true);
   unload = Unload::kAskingPerson;
   const RecordRef<cef_jsdialog_handler_t> handler = party.handler();
   if (handler && handler.get()->on_before_unload_dialog != nullptr) {
     auto armed = std::make_shared<bool>(false);
     cef_jsdialog_callback_t* callback = Callback(
         armed,
-        [request = answer.id](State& self, bool ok, std::wstring) {
+        [request = answer.request](State& self, bool ok, std::wstring) {
           self.SettleUnload(request, ok);
           self.DialogOver();
         },
         weak_from_this());
-    const cef_string_t message = Borrow(answer.text);
+    const cef_string_t message = Borrow(answer.message);
     if (handler.get()->on_before_unload_dialog(handler.get(), party.browser(), &message,
                                                unloadIsReload ? 1 : 0, callback) != 0) {
       *armed = true;
@@ -203,8 +202,8 @@ void PageDialogs::State::PageAnswered(const DialogAnswer& answer) {
     }
   }
   const DialogAnswer shown =
-      ShowOwnDialog(party.window(), DialogKind::kBeforeUnload, answer.text, {});
-  SettleUnload(answer.id, shown.success);
+      ShowOwnDialog(party.window(), DialogKind::kBeforeUnload, answer.message, {});
+  SettleUnload(answer.request, shown.success);
   DialogOver();
 }
 
@@ -222,24 +221,15 @@ PageDialogs::PageDialogs(Party party) : state_(std::make_shared<State>()) {
 PageDialogs::~PageDialogs() = default;
 
 bool PageDialogs::Received(const renderer::Message& message) {
-  switch (message.kind) {
-    case MessageKind::kScriptDialog:
-      if (const std::optional<DialogRequest> request = renderer::ReadDialogRequest(message))
-        state_->ScriptDialog(*request);
-      return true;
-    case MessageKind::kBeforeUnloadHandler: {
-      renderer::MessageReader reader(message);
-      const bool has = reader.Flag();
-      if (reader.ok()) state_->hasBeforeUnload = has;
-      return true;
-    }
-    case MessageKind::kBeforeUnloadAnswer:
-      if (const std::optional<DialogAnswer> answer = renderer::ReadDialogAnswer(message))
-        state_->PageAnswered(*answer);
-      return true;
-    default:
-      return false;
-  }
+  const std::shared_ptr<State>& state = state_;
+  return pipe::Dispatch<ScriptDialog, renderer::messages::BeforeUnloadHandler, BeforeUnloadAnswer>(
+      message, pipe::Overloaded{
+                   [&state](const ScriptDialog& request) { state->Asked(request); },
+                   [&state](const renderer::messages::BeforeUnloadHandler& handler) {
+                     state->hasBeforeUnload = handler.has;
+                   },
+                   [&state](const BeforeUnloadAnswer& answer) { state->PageAnswered(answer); },
+               });
 }
 
 void PageDialogs::BeforeLeaving(bool isReload, std::function<void()> proceed) {

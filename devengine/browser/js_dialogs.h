@@ -24,7 +24,7 @@
 
 #include "cef_capi.h"
 #include "record_ref.h"
-#include "renderer/dialog_wire.h"
+#include "renderer/protocol.h"
 
 namespace devengine::browser {
 

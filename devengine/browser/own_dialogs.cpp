@@ -15,8 +15,8 @@
 namespace devengine::browser {
 namespace {
 
-using renderer::DialogAnswer;
 using renderer::DialogKind;
+using renderer::messages::DialogAnswer;
 
 constexpr int kMessageId = 100;
 constexpr int kEditId = 101;

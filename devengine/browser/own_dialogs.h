@@ -16,12 +16,13 @@
 
 #include <string>
 
-#include "renderer/dialog_wire.h"
+#include "renderer/pipe_messages.h"
 
 namespace devengine::browser {
 
-renderer::DialogAnswer ShowOwnDialog(HWND owner, renderer::DialogKind kind,
-                                     const std::wstring& message, const std::wstring& defaultText);
+renderer::messages::DialogAnswer ShowOwnDialog(HWND owner, renderer::DialogKind kind,
+                                               const std::wstring& message,
+                                               const std::wstring& defaultText);
 
 }  // namespace devengine::browser
 

@@ -83,11 +83,11 @@ void Channel::Start(Events events, HANDLE peer, std::chrono::milliseconds peer_g
 }
 
 bool Channel::Send(const Message& message) {
-  if (message.payload.size() > kLargestFrame - kFrameHeaderSize) return false;
+  if (message.payload.size() > pipe::kLargestFrame - pipe::kFrameHeaderSize) return false;
   {
     const std::lock_guard lock(mutex_);
     if (closing_) return false;
-    outbox_.push_back(FrameOf(message));
+    outbox_.push_back(pipe::FrameOf(message));
   }
   SetEvent(wake_.get());
   return true;
@@ -206,7 +206,7 @@ void Channel::FinishReading() {
   }
   inbox_.append(read_buffer_.data(), transferred);
   bool broken = false;
-  while (std::optional<Message> message = TakeFrame(inbox_, broken)) {
+  while (std::optional<Message> message = pipe::TakeFrame(inbox_, broken)) {
     if (events_.received) events_.received(std::move(*message));
   }
   if (broken) BreakPipe();

@@ -27,8 +27,8 @@ std::pair<std::wstring, int> CurrentPlace(Context& context) {
 void SendConsoleMessage(const PageScriptHost& host, std::wstring_view message,
                         std::wstring_view source, int line) {
   if (!host.send_to_browser) return;
-  host.send_to_browser(
-      MessageWriter(MessageKind::kConsoleMessage).Text(message).Text(source).Int(line).Take());
+  host.send_to_browser(pipe::WriteMessage(
+      messages::ConsoleMessage{std::wstring(message), std::wstring(source), line}));
 }
 
 // The document's TITLE element, made in HEAD when it has none.
@@ -74,10 +74,8 @@ Value SetDocumentTitle(const PageScriptHost& host, const CallInfo& call) {
   if (!document) return Value();
   SetTitleText(document->tree(), script::ToString(call.Argument(0)));
   if (host.send_to_browser) {
-    host.send_to_browser(MessageWriter(MessageKind::kTitleChanged)
-                             .Int(host.frame->id())
-                             .Text(document->tree().Title())
-                             .Take());
+    host.send_to_browser(
+        pipe::WriteMessage(messages::TitleChanged{host.frame->id(), document->tree().Title()}));
   }
   return Value();
 }
@@ -99,12 +97,10 @@ Value WindowOpen(const PageScriptHost& host, const CallInfo& call) {
   const Value& url = call.Argument(0);
   const Value& name = call.Argument(1);
   if (host.send_to_browser) {
-    host.send_to_browser(
-        MessageWriter(MessageKind::kOpenWindow)
-            .Int(host.frame->id())
-            .Text(url.IsUndefined() || url.IsNull() ? std::wstring() : script::ToString(url))
-            .Text(name.IsUndefined() || name.IsNull() ? std::wstring() : script::ToString(name))
-            .Take());
+    host.send_to_browser(pipe::WriteMessage(messages::OpenWindow{
+        host.frame->id(),
+        url.IsUndefined() || url.IsNull() ? std::wstring() : script::ToString(url),
+        name.IsUndefined() || name.IsNull() ? std::wstring() : script::ToString(name)}));
   }
   return Value::Null();
 }
@@ -113,8 +109,7 @@ Value WindowOpen(const PageScriptHost& host, const CallInfo& call) {
 // address under the pointer.
 Value SetWindowStatus(const PageScriptHost& host, std::wstring& status, const CallInfo& call) {
   status = script::ToString(call.Argument(0));
-  if (host.send_to_browser)
-    host.send_to_browser(MessageWriter(MessageKind::kStatusText).Text(status).Take());
+  if (host.send_to_browser) host.send_to_browser(pipe::WriteMessage(messages::StatusText{status}));
   return Value();
 }
 
@@ -294,10 +289,7 @@ void PageScripts::RunReady(std::int64_t frameId) {
 
 void PageScripts::TellScriptsRun(std::int64_t frameId, std::uint64_t load) const {
   if (!send_to_browser_) return;
-  send_to_browser_(MessageWriter(MessageKind::kScriptsRun)
-                       .Int(frameId)
-                       .Int(static_cast<std::int64_t>(load))
-                       .Take());
+  send_to_browser_(pipe::WriteMessage(messages::ScriptsRun{frameId, load}));
 }
 
 }  // namespace devengine::renderer

@@ -107,14 +107,13 @@ RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_pt
     }
     if (message.kind != MessageKind::kAnswer) return;
     PostWork(TID_UI, [replies, message = std::move(message)] {
-      MessageReader reader(message);
-      const std::uint64_t request = static_cast<std::uint64_t>(reader.Int());
-      std::wstring text = reader.Text();
-      const auto waiting = replies->pending.find(request);
-      if (!reader.ok() || replies->host_gone || waiting == replies->pending.end()) return;
+      std::optional<messages::Answer> answer = pipe::ReadMessage<messages::Answer>(message);
+      if (!answer || replies->host_gone) return;
+      const auto waiting = replies->pending.find(static_cast<std::uint64_t>(answer->request));
+      if (waiting == replies->pending.end()) return;
       const std::function<void(std::wstring)> done = std::move(waiting->second);
       replies->pending.erase(waiting);
-      done(std::move(text));
+      done(std::move(answer->text));
     });
   };
   const auto ended = [replies = replies_, process = process_, browserId] {
@@ -154,64 +153,43 @@ RendererHost::~RendererHost() {
 
 void RendererHost::ShowDocument(std::int64_t frameId, bool isMain, const std::wstring& url,
                                 const std::wstring& markup) {
-  channel_->Send(MessageWriter(MessageKind::kShowDocument)
-                     .Int(frameId)
-                     .Flag(isMain)
-                     .Text(url)
-                     .Text(markup)
-                     .Take());
+  channel_->Send(pipe::WriteMessage(messages::ShowDocument{frameId, isMain, url, markup}));
 }
 
 void RendererHost::StartScripts(std::int64_t frameId, bool enabled, std::uint64_t load) {
-  channel_->Send(MessageWriter(MessageKind::kDocumentScripts)
-                     .Int(frameId)
-                     .Flag(enabled)
-                     .Int(static_cast<std::int64_t>(load))
-                     .Take());
+  channel_->Send(pipe::WriteMessage(messages::DocumentScripts{frameId, enabled, load}));
 }
 
 void RendererHost::SendScriptText(std::int64_t frameId, const std::wstring& url, std::int64_t index,
                                   bool fetched, const std::wstring& text) {
-  channel_->Send(MessageWriter(MessageKind::kScriptText)
-                     .Int(frameId)
-                     .Text(url)
-                     .Int(index)
-                     .Flag(fetched)
-                     .Text(text)
-                     .Take());
+  channel_->Send(pipe::WriteMessage(messages::ScriptText{frameId, url, index, fetched, text}));
 }
 
 void RendererHost::ExecuteScript(std::int64_t frameId, const std::wstring& code,
                                  const std::wstring& url, int startLine) {
-  channel_->Send(MessageWriter(MessageKind::kExecuteScript)
-                     .Int(frameId)
-                     .Text(code)
-                     .Text(url)
-                     .Int(startLine)
-                     .Take());
+  channel_->Send(pipe::WriteMessage(messages::ExecuteScript{frameId, code, url, startLine}));
 }
 
 void RendererHost::RequestSource(std::int64_t frameId, std::function<void(std::wstring)> done) {
-  Request(MessageKind::kRequestSource, frameId, std::move(done));
+  Request<messages::RequestSource>(frameId, std::move(done));
 }
 
 void RendererHost::RequestText(std::int64_t frameId, std::function<void(std::wstring)> done) {
-  Request(MessageKind::kRequestText, frameId, std::move(done));
+  Request<messages::RequestText>(frameId, std::move(done));
 }
 
-void RendererHost::Request(MessageKind kind, std::int64_t frameId,
-                           std::function<void(std::wstring)> done) {
+template <class Asking>
+void RendererHost::Request(std::int64_t frameId, std::function<void(std::wstring)> done) {
   if (!Alive() || replies_->terminated) return;
   const std::uint64_t request = next_request_++;
-  const Message message =
-      MessageWriter(kind).Int(static_cast<std::int64_t>(request)).Int(frameId).Take();
-  if (channel_->Send(message)) replies_->pending.emplace(request, std::move(done));
+  if (channel_->Send(pipe::WriteMessage(Asking{static_cast<std::int64_t>(request), frameId})))
+    replies_->pending.emplace(request, std::move(done));
 }
 
 void RendererHost::DestroyBrowser() {
   if (replies_->end_expected) return;
   replies_->end_expected = true;
-  channel_->Send(MessageWriter(MessageKind::kDestroyBrowser).Take());
+  channel_->Send(pipe::WriteMessage(messages::DestroyBrowser{}));
 }
 
 bool RendererHost::SendProcessMessage(const Message& message) {

@@ -96,7 +96,9 @@ class RendererHost {
   std::optional<DWORD> ExitCode() const;
 
  private:
-  void Request(MessageKind kind, std::int64_t frameId, std::function<void(std::wstring)> done);
+  // `Asking` is the request's message type.
+  template <class Asking>
+  void Request(std::int64_t frameId, std::function<void(std::wstring)> done);
   // Queues `message` unless the renderer has ended or is ending.
   bool SendWhileRunning(const Message& message);
 

@@ -60,70 +60,14 @@ class Renderer {
 
   void Handle(const Message& message) {
     if (ended_) return;
-    MessageReader reader(message);
-    switch (message.kind) {
-      case MessageKind::kShowDocument: {
-        const std::int64_t frame = reader.Int();
-        const bool is_main = reader.Flag();
-        std::wstring url = reader.Text();
-        std::wstring markup = reader.Text();
-        if (reader.ok()) ShowDocument(frame, is_main, std::move(url), std::move(markup));
-        return;
-      }
-      case MessageKind::kRequestSource:
-      case MessageKind::kRequestText: {
-        const std::int64_t request = reader.Int();
-        const std::int64_t frame = reader.Int();
-        if (reader.ok()) Answer(request, TextOf(frame, message.kind));
-        return;
-      }
-      case MessageKind::kDestroyBrowser:
-        DestroyBrowser();
-        return;
-      case MessageKind::kProcessMessage:
-        Deliver(message);
-        return;
-      case MessageKind::kExecuteScript: {
-        const std::int64_t frame = reader.Int();
-        std::wstring code = reader.Text();
-        std::wstring url = reader.Text();
-        const std::int64_t line = reader.Int();
-        if (reader.ok()) ExecuteScript(frame, code, url, line);
-        return;
-      }
-      case MessageKind::kDocumentScripts: {
-        const std::int64_t frame = reader.Int();
-        const bool enabled = reader.Flag();
-        const auto load = static_cast<std::uint64_t>(reader.Int());
-        if (reader.ok()) scripts_.Start(frame, enabled, load);
-        return;
-      }
-      case MessageKind::kScriptText: {
-        const std::int64_t frame = reader.Int();
-        std::wstring url = reader.Text();
-        const std::int64_t index = reader.Int();
-        const bool fetched = reader.Flag();
-        std::wstring text = reader.Text();
-        if (reader.ok()) scripts_.ExternalText(frame, url, index, fetched, std::move(text));
-        return;
-      }
-      case MessageKind::kAnswer:
-      case MessageKind::kTitleChanged:
-      case MessageKind::kConsoleMessage:
-      case MessageKind::kOpenWindow:
-      case MessageKind::kScriptDialog:
-      case MessageKind::kDialogAnswer:
-      case MessageKind::kBeforeUnloadHandler:
-      case MessageKind::kBeforeUnloadAnswer:
-      case MessageKind::kStatusText:
-      case MessageKind::kScriptsRun:
-        return;
-      case MessageKind::kRunBeforeUnload: {
-        const std::int64_t request = reader.Int();
-        if (reader.ok()) AnswerBeforeUnload(browser_->MainFrame(), send_to_browser_, request);
-        return;
-      }
+    if (message.kind == MessageKind::kProcessMessage) {
+      Deliver(message);
+      return;
     }
+    pipe::Dispatch<messages::ShowDocument, messages::RequestSource, messages::RequestText,
+                   messages::DestroyBrowser, messages::ExecuteScript, messages::DocumentScripts,
+                   messages::ScriptText, messages::RunBeforeUnload>(
+        message, [this](auto typed) { On(std::move(typed)); });
   }
 
   void BrowserProcessGone() {
@@ -142,10 +86,10 @@ class Renderer {
     return handler_ ? handler_.get()->*entry : nullptr;
   }
 
-  void ShowDocument(std::int64_t frame_id, bool is_main, std::wstring url, std::wstring markup) {
-    RendererFrame& frame = browser_->FrameFor(frame_id, is_main);
+  void On(messages::ShowDocument shown) {
+    RendererFrame& frame = browser_->FrameFor(shown.frame, shown.is_main);
     RecordRef<cef_v8context_t> previous =
-        frame.Show(std::move(url), page::ParseHtml(std::move(markup)));
+        frame.Show(std::move(shown.url), page::ParseHtml(std::move(shown.markup)));
     ReleaseContext(frame, std::move(previous));
     PageScriptHost host = HostFor(frame);
     if (const auto context = script_values::ContextOfRecord(frame.context())) {
@@ -164,12 +108,34 @@ class Renderer {
 
   // Code the browser process asks a frame to run; a frame it does not know
   // runs nothing.
-  void ExecuteScript(std::int64_t frame_id, std::wstring_view code, std::wstring_view url,
-                     std::int64_t line) {
-    RendererFrame* frame = browser_->FindFrame(frame_id);
+  void On(const messages::ExecuteScript& script) {
+    RendererFrame* frame = browser_->FindFrame(script.frame);
     if (frame == nullptr) return;
-    RunFrameScript(HostFor(*frame), code, url,
-                   static_cast<int>(std::clamp<std::int64_t>(line, INT_MIN, INT_MAX)));
+    RunFrameScript(HostFor(*frame), script.code, script.url,
+                   static_cast<int>(std::clamp<std::int64_t>(script.start_line, INT_MIN, INT_MAX)));
+  }
+
+  void On(const messages::DocumentScripts& scripts) {
+    scripts_.Start(scripts.frame, scripts.enabled, scripts.load);
+  }
+
+  void On(messages::ScriptText script) {
+    scripts_.ExternalText(script.frame, script.url, script.index, script.fetched,
+                          std::move(script.text));
+  }
+
+  void On(const messages::RunBeforeUnload& run) {
+    AnswerBeforeUnload(browser_->MainFrame(), send_to_browser_, run.request);
+  }
+
+  void On(const messages::RequestSource& request) {
+    const page::Document* tree = DocumentOf(request.frame);
+    Answer(request.request, tree != nullptr ? tree->source : std::wstring());
+  }
+
+  void On(const messages::RequestText& request) {
+    const page::Document* tree = DocumentOf(request.frame);
+    Answer(request.request, tree != nullptr ? page::InnerText(*tree->root) : std::wstring());
   }
 
   // Tells the handler that `context`, the frame's until now, is released.
@@ -181,15 +147,15 @@ class Renderer {
     script_values::ReleaseDocument(context.get());
   }
 
-  std::wstring TextOf(std::int64_t frame_id, MessageKind kind) const {
+  // Null when the frame is unknown or shows no document.
+  const page::Document* DocumentOf(std::int64_t frame_id) const {
     const RendererFrame* frame = browser_->FindFrame(frame_id);
-    if (frame == nullptr || !frame->document()) return {};
-    const page::Document& tree = frame->document()->tree();
-    return kind == MessageKind::kRequestSource ? tree.source : page::InnerText(*tree.root);
+    if (frame == nullptr || !frame->document()) return nullptr;
+    return &frame->document()->tree();
   }
 
-  void Answer(std::int64_t request, const std::wstring& text) {
-    send_to_browser_(MessageWriter(MessageKind::kAnswer).Int(request).Text(text).Take());
+  void Answer(std::int64_t request, std::wstring text) {
+    send_to_browser_(pipe::WriteMessage(messages::Answer{request, std::move(text)}));
   }
 
   // A frame that is no whole process message is passed over.
@@ -199,7 +165,7 @@ class Renderer {
     if (message && call) call(handler_.get(), Handed(*browser_), PID_BROWSER, message.Detach());
   }
 
-  void DestroyBrowser() {
+  void On(const messages::DestroyBrowser&) {
     for (RendererFrame* frame : browser_->Frames()) {
       scripts_.Forget(frame->id());
       ReleaseContext(*frame, frame->Close());

@@ -34,16 +34,16 @@ struct DialogSite {
 
 // Asks and waits. The time a person takes over a dialog is not the
 // script's, so it does not count against the run's time limit.
-DialogAnswer AskFromScript(Context& context, DialogSite& site, DialogKind kind,
-                           std::wstring message, std::wstring defaultText) {
+messages::DialogAnswer AskFromScript(Context& context, DialogSite& site, DialogKind kind,
+                                     std::wstring message, std::wstring defaultText) {
   const auto& document = site.host.frame->document();
-  DialogRequest request;
+  messages::ScriptDialog request;
   request.kind = kind;
   request.url = document ? document->url() : std::wstring();
   request.message = std::move(message);
   request.default_text = std::move(defaultText);
   const auto start = std::chrono::steady_clock::now();
-  DialogAnswer answer = site.dialogs->Ask(site.host.send_to_browser, std::move(request));
+  messages::DialogAnswer answer = site.dialogs->Ask(site.host.send_to_browser, std::move(request));
   context.interpreter().ExcludeFromTimeLimit(std::chrono::steady_clock::now() - start);
   return answer;
 }
@@ -55,19 +55,20 @@ void SetBeforeUnload(DialogSite& site, const Value& value) {
       !site.host.browser->IsMainFrame(site.host.frame->id()))
     return;
   site.toldHasBeforeUnload = has;
-  site.host.send_to_browser(MessageWriter(MessageKind::kBeforeUnloadHandler).Flag(has).Take());
+  site.host.send_to_browser(pipe::WriteMessage(messages::BeforeUnloadHandler{has}));
 }
 
 }  // namespace
 
-DialogAnswer ScriptDialogs::Ask(const std::function<bool(Message)>& send, DialogRequest request) {
+messages::DialogAnswer ScriptDialogs::Ask(const std::function<bool(Message)>& send,
+                                          messages::ScriptDialog request) {
   {
     const std::lock_guard lock(mutex_);
     if (ended_ || !send) return {};
     request.id = waiting_ = next_id_++;
     answer_.reset();
   }
-  if (!send(WriteDialogRequest(request))) {
+  if (!send(pipe::WriteMessage(request))) {
     const std::lock_guard lock(mutex_);
     waiting_ = 0;
     return {};
@@ -75,7 +76,7 @@ DialogAnswer ScriptDialogs::Ask(const std::function<bool(Message)>& send, Dialog
   std::unique_lock lock(mutex_);
   answered_.wait(lock, [this] { return answer_.has_value() || ended_; });
   waiting_ = 0;
-  DialogAnswer answer = answer_.value_or(DialogAnswer{});
+  messages::DialogAnswer answer = answer_.value_or(messages::DialogAnswer{});
   answer_.reset();
   return answer;
 }
@@ -86,7 +87,7 @@ bool ScriptDialogs::Intercept(const Message& message) {
     return false;
   }
   if (message.kind != MessageKind::kDialogAnswer) return false;
-  if (const std::optional<DialogAnswer> answer = ReadDialogAnswer(message)) {
+  if (const auto answer = pipe::ReadMessage<messages::DialogAnswer>(message)) {
     const std::lock_guard lock(mutex_);
     // The first answer counts; the browser sends one, but a peer may not.
     if (waiting_ != 0 && answer->id == waiting_ && !answer_) answer_ = *answer;
@@ -131,8 +132,8 @@ void InstallDialogBuiltins(Context& context, const PageScriptHost& host, ScriptD
        }},
       {L"prompt",
        [](DialogSite& at, Context& running, const CallInfo& call) {
-         DialogAnswer answer = AskFromScript(running, at, DialogKind::kPrompt,
-                                             TextArgument(call, 0), TextArgument(call, 1));
+         messages::DialogAnswer answer = AskFromScript(
+             running, at, DialogKind::kPrompt, TextArgument(call, 0), TextArgument(call, 1));
          return answer.success ? Value::String(std::move(answer.text)) : Value::Null();
        }},
       {L"print",
@@ -155,7 +156,7 @@ void InstallDialogBuiltins(Context& context, const PageScriptHost& host, ScriptD
 
 void AnswerBeforeUnload(RendererFrame* mainFrame, const std::function<bool(Message)>& send,
                         std::int64_t request) {
-  DialogAnswer answer{request, false, {}};
+  messages::BeforeUnloadAnswer answer{request, false, {}};
   const std::shared_ptr<Context> context =
       mainFrame == nullptr ? nullptr : script_values::ContextOfRecord(mainFrame->context());
   if (context != nullptr) {
@@ -181,7 +182,7 @@ void AnswerBeforeUnload(RendererFrame* mainFrame, const std::function<bool(Messa
       if (message) answer = {request, true, std::move(*message)};
     }
   }
-  if (send) send(WriteDialogAnswer(MessageKind::kBeforeUnloadAnswer, answer));
+  if (send) send(pipe::WriteMessage(answer));
 }
 
 }  // namespace devengine::renderer

@@ -17,7 +17,7 @@
 #include <mutex>
 #include <optional>
 
-#include "dialog_wire.h"
+#include "protocol.h"
 #include "page_script.h"
 #include "script/interpreter.h"
 
@@ -27,7 +27,8 @@ class ScriptDialogs {
  public:
   // Main thread: sends `request` (its id is given here) and waits for its
   // answer; a cancelled one when the line has ended or `send` fails.
-  DialogAnswer Ask(const std::function<bool(Message)>& send, DialogRequest request);
+  messages::DialogAnswer Ask(const std::function<bool(Message)>& send,
+                             messages::ScriptDialog request);
 
   // The pipe's thread, for every message that arrives. Takes a
   // kDialogAnswer to the waiting call (true). A kDestroyBrowser ends every
@@ -41,7 +42,7 @@ class ScriptDialogs {
   std::condition_variable answered_;
   std::int64_t next_id_ = 1;
   std::int64_t waiting_ = 0;
-  std::optional<DialogAnswer> answer_;
+  std::optional<messages::DialogAnswer> answer_;
   bool ended_ = false;
 };
 

@@ -12,10 +12,10 @@
 namespace devengine::values {
 namespace {
 
-using renderer::Message;
-using renderer::MessageKind;
-using renderer::MessageReader;
-using renderer::MessageWriter;
+using pipe::Message;
+using pipe::MessageKind;
+using pipe::MessageReader;
+using pipe::MessageWriter;
 
 void Write(MessageWriter& writer, const Value& value);
 

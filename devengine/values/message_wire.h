@@ -13,16 +13,16 @@
 
 #include "cef_capi.h"
 #include "record_ref.h"
-#include "renderer/protocol.h"
+#include "pipe/frame.h"
 
 namespace devengine::values {
 
 // Nullopt for a record the engine did not make.
-std::optional<renderer::Message> FrameOfProcessMessage(cef_process_message_t* message);
+std::optional<pipe::Message> FrameOfProcessMessage(cef_process_message_t* message);
 
 // A new read-only message with the frame's contents; null unless the frame is
 // one whole, well-formed process message no deeper than kDeepestNesting.
-RecordRef<cef_process_message_t> ProcessMessageOfFrame(const renderer::Message& frame);
+RecordRef<cef_process_message_t> ProcessMessageOfFrame(const pipe::Message& frame);
 
 // Sends `message` through `queue`, which answers whether it queued the frame,
 // when `target` is the process at the other end, `peer`. Answers 1 when
@@ -30,7 +30,7 @@ RecordRef<cef_process_message_t> ProcessMessageOfFrame(const renderer::Message& 
 // the reference that comes with `message`.
 int SendProcessMessage(cef_process_id_t target, cef_process_id_t peer,
                        cef_process_message_t* message,
-                       const std::function<bool(renderer::Message)>& queue);
+                       const std::function<bool(pipe::Message)>& queue);
 
 }  // namespace devengine::values
 

@@ -1,8 +1,8 @@
-#include "protocol.h"
+#include "frame.h"
 
 #include <utility>
 
-namespace devengine::renderer {
+namespace devengine::pipe {
 namespace {
 
 constexpr std::size_t kLengthSize = 4;
@@ -111,4 +111,4 @@ std::optional<Message> TakeFrame(std::string& bytes, bool& broken) {
   return message;
 }
 
-}  // namespace devengine::renderer
+}  // namespace devengine::pipe
