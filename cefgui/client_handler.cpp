@@ -2,27 +2,6 @@
 
 #include "cef_loader.h"
 
-bool TCustomJsDialogHandler::OnJsdialog(PBrowser browser, const ustring& originUrl,
-                                        const ustring& acceptLang, TCefJsDialogType dialogType,
-                                        const ustring& messageText,
-                                        const ustring& defaultPromptText,
-                                        const TInterfacePtr<ICefJsDialogCallback>& callback,
-                                        bool& suppressMessage) {
-  // The callback may be answered from inside the event; it stays alive until
-  // the event has returned whatever the event does with its own references.
-  const TInterfacePtr<ICefJsDialogCallback> held = callback;
-  return FEvent->Forward(&IChromiumEvents::DoJsdialog, browser, originUrl, acceptLang, dialogType,
-                         messageText, defaultPromptText, held, suppressMessage);
-}
-
-bool TCustomJsDialogHandler::OnBeforeUnloadDialog(
-    PBrowser browser, const ustring& messageText, bool isReload,
-    const TInterfacePtr<ICefJsDialogCallback>& callback) {
-  const TInterfacePtr<ICefJsDialogCallback> held = callback;
-  return FEvent->Forward(&IChromiumEvents::DoBeforeUnloadDialog, browser, messageText, isReload,
-                         held);
-}
-
 TCustomClientHandler::TCustomClientHandler(IChromiumEvents* events)
     : FEvents(std::make_shared<TChromiumEventsSlot>(events)) {
   FLoadHandler = CefNew<TCustomLoadHandler>(FEvents);
