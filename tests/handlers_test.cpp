@@ -13,6 +13,7 @@
 #include "cef_handlers.h"
 #include "cef_string.h"
 #include "cef_wrappers.h"
+#include "chromium_events.h"
 #include "engine_fixture.h"
 
 namespace {
@@ -223,6 +224,15 @@ class TRenderProcessRecorder : public TCefRenderProcessHandlerOwn {
   }
 };
 
+// A recorder operation of an event row: logs its name and arguments and
+// answers as Log does.
+template <class R>
+R As(TAnswer answer) {
+  if constexpr (!std::is_void_v<R>) return answer;
+}
+#define NIMBRA_RECORD(Method, Name, Answer, Params, Args) \
+  Answer Method Params override { return As<Answer>(Log(#Method, NIMBRA_EVENT_ARGS Args)); }
+
 class TClientRecorder : public TCefClientOwn {
   TInterfacePtr<ICefContextMenuHandler> GetContextMenuHandler() override { return Log(__func__); }
   TInterfacePtr<ICefDialogHandler> GetDialogHandler() override { return Log(__func__); }
@@ -236,10 +246,7 @@ class TClientRecorder : public TCefClientOwn {
   TInterfacePtr<ICefRenderHandler> GetRenderHandler() override { return Log(__func__); }
   TInterfacePtr<ICefLoadHandler> GetLoadHandler() override { return Log(__func__); }
   TInterfacePtr<ICefRequestHandler> GetRequestHandler() override { return Log(__func__); }
-  bool OnProcessMessageReceived(PBrowser browser, TCefProcessId sourceProcess,
-                                const TInterfacePtr<ICefProcessMessage>& message) override {
-    return Log(__func__, browser, sourceProcess, message);
-  }
+  NIMBRA_CLIENT_EVENTS(NIMBRA_RECORD)
 };
 
 class TLifeSpanRecorder : public TCefLifeSpanHandlerOwn {
@@ -256,76 +263,63 @@ class TLifeSpanRecorder : public TCefLifeSpanHandlerOwn {
     RaiseIfAsked();
     return true;
   }
-  void OnAfterCreated(PBrowser browser) override { Log(__func__, browser); }
-  void OnBeforeClose(PBrowser browser) override { Log(__func__, browser); }
-  bool RunModal(PBrowser browser) override { return Log(__func__, browser); }
-  bool DoClose(PBrowser browser) override { return Log(__func__, browser); }
+  NIMBRA_LIFE_SPAN_EVENTS(NIMBRA_RECORD)
 };
 
 class TLoadRecorder : public TCefLoadHandlerOwn {
-  void OnLoadStart(PBrowser browser, PFrame frame) override { Log(__func__, browser, frame); }
-  void OnLoadEnd(PBrowser browser, PFrame frame, int httpStatusCode) override {
-    Log(__func__, browser, frame, httpStatusCode);
-  }
-  void OnLoadError(PBrowser browser, PFrame frame, int errorCode, const ustring& errorText,
-                   const ustring& failedUrl) override {
-    Log(__func__, browser, frame, errorCode, errorText, failedUrl);
-  }
-  void OnRenderProcessTerminated(PBrowser browser, TCefTerminationStatus status) override {
-    Log(__func__, browser, status);
-  }
-  void OnPluginCrashed(PBrowser browser, const ustring& pluginPath) override {
-    Log(__func__, browser, pluginPath);
-  }
+  NIMBRA_LOAD_EVENTS(NIMBRA_RECORD)
 };
 
-class TDisplayRecorder : public TCefDisplayHandlerOwn {
-  void OnLoadingStateChange(PBrowser browser, bool isLoading, bool canGoBack,
-                            bool canGoForward) override {
-    Log(__func__, browser, isLoading, canGoBack, canGoForward);
-  }
-  void OnAddressChange(PBrowser browser, PFrame frame, const ustring& url) override {
-    Log(__func__, browser, frame, url);
-  }
-  void OnTitleChange(PBrowser browser, const ustring& title) override {
-    Log(__func__, browser, title);
-  }
+class TFocusRecorder : public TCefFocusHandlerOwn {
+  NIMBRA_FOCUS_EVENTS(NIMBRA_RECORD)
+};
+
+class TContextMenuRecorder : public TCefContextMenuHandlerOwn {
+  NIMBRA_CONTEXT_MENU_EVENTS(NIMBRA_RECORD)
+};
+
+class TDownloadRecorder : public TCefDownloadHandlerOwn {
+  NIMBRA_DOWNLOAD_EVENTS(NIMBRA_RECORD)
+};
+
+class TGeolocationRecorder : public TCefGeolocationHandlerOwn {
+  NIMBRA_GEOLOCATION_EVENTS(NIMBRA_RECORD)
+};
+
+class TDialogRecorder : public TCefDialogHandlerOwn {
+  NIMBRA_DIALOG_EVENTS(NIMBRA_RECORD)
+};
+
+// The recorders below also change the values the engine gets back.
+
+class TDisplayLog : public TCefDisplayHandlerOwn {
+  NIMBRA_DISPLAY_EVENTS(NIMBRA_RECORD)
+};
+class TDisplayRecorder : public TDisplayLog {
   bool OnTooltip(PBrowser browser, ustring& text) override {
     Log(__func__, browser, text);
     text += L"+";
     RaiseIfAsked();
     return true;
   }
-  void OnStatusMessage(PBrowser browser, const ustring& value) override {
-    Log(__func__, browser, value);
-  }
-  bool OnConsoleMessage(PBrowser browser, const ustring& message, const ustring& source,
-                        int line) override {
-    return Log(__func__, browser, message, source, line);
-  }
 };
 
-class TFocusRecorder : public TCefFocusHandlerOwn {
-  void OnTakeFocus(PBrowser browser, bool next) override { Log(__func__, browser, next); }
-  bool OnSetFocus(PBrowser browser, TCefFocusSource source) override {
-    return Log(__func__, browser, source);
-  }
-  void OnGotFocus(PBrowser browser) override { Log(__func__, browser); }
+class TKeyboardLog : public TCefKeyboardHandlerOwn {
+  NIMBRA_KEYBOARD_EVENTS(NIMBRA_RECORD)
 };
-
-class TKeyboardRecorder : public TCefKeyboardHandlerOwn {
+class TKeyboardRecorder : public TKeyboardLog {
   bool OnPreKeyEvent(PBrowser browser, PCefKeyEvent event, PMsg osEvent,
                      bool& isKeyboardShortcut) override {
     Log(__func__, browser, event, osEvent, isKeyboardShortcut);
     isKeyboardShortcut = !isKeyboardShortcut;
     return true;
   }
-  bool OnKeyEvent(PBrowser browser, PCefKeyEvent event, PMsg osEvent) override {
-    return Log(__func__, browser, event, osEvent);
-  }
 };
 
-class TJsDialogRecorder : public TCefJsDialogHandlerOwn {
+class TJsDialogLog : public TCefJsDialogHandlerOwn {
+  NIMBRA_JS_DIALOG_EVENTS(NIMBRA_RECORD)
+};
+class TJsDialogRecorder : public TJsDialogLog {
   bool OnJsdialog(PBrowser browser, const ustring& originUrl, const ustring& acceptLang,
                   TCefJsDialogType dialogType, const ustring& messageText,
                   const ustring& defaultPromptText,
@@ -336,99 +330,27 @@ class TJsDialogRecorder : public TCefJsDialogHandlerOwn {
     suppressMessage = !suppressMessage;
     return true;
   }
-  bool OnBeforeUnloadDialog(PBrowser browser, const ustring& messageText, bool isReload,
-                            const TInterfacePtr<ICefJsDialogCallback>& callback) override {
-    return Log(__func__, browser, messageText, isReload, callback);
-  }
-  void OnResetDialogState(PBrowser browser) override { Log(__func__, browser); }
 };
 
-class TContextMenuRecorder : public TCefContextMenuHandlerOwn {
-  void OnBeforeContextMenu(PBrowser browser, PFrame frame,
-                           const TInterfacePtr<ICefContextMenuParams>& params,
-                           const TInterfacePtr<ICefMenuModel>& model) override {
-    Log(__func__, browser, frame, params, model);
-  }
-  bool OnContextMenuCommand(PBrowser browser, PFrame frame,
-                            const TInterfacePtr<ICefContextMenuParams>& params, int commandId,
-                            TCefEventFlags eventFlags) override {
-    return Log(__func__, browser, frame, params, commandId, eventFlags);
-  }
-  void OnContextMenuDismissed(PBrowser browser, PFrame frame) override {
-    Log(__func__, browser, frame);
-  }
+class TRequestLog : public TCefRequestHandlerOwn {
+  NIMBRA_REQUEST_EVENTS(NIMBRA_RECORD)
 };
-
-class TRequestRecorder : public TCefRequestHandlerOwn {
-  bool OnBeforeResourceLoad(PBrowser browser, PFrame frame,
-                            const TInterfacePtr<ICefRequest>& request) override {
-    return Log(__func__, browser, frame, request);
-  }
-  TInterfacePtr<ICefResourceHandler> GetResourceHandler(
-      PBrowser browser, PFrame frame, const TInterfacePtr<ICefRequest>& request) override {
-    return Log(__func__, browser, frame, request);
-  }
+class TRequestRecorder : public TRequestLog {
   void OnResourceRedirect(PBrowser browser, PFrame frame, const ustring& oldUrl,
                           ustring& newUrl) override {
     Log(__func__, browser, frame, oldUrl, newUrl);
     newUrl = RedirectTo;
   }
-  bool GetAuthCredentials(PBrowser browser, PFrame frame, bool isProxy, const ustring& host,
-                          int port, const ustring& realm, const ustring& scheme,
-                          const TInterfacePtr<ICefAuthCallback>& callback) override {
-    return Log(__func__, browser, frame, isProxy, host, port, realm, scheme, callback);
-  }
-  bool OnQuotaRequest(PBrowser browser, const ustring& originUrl, int64_t newSize,
-                      const TInterfacePtr<ICefQuotaCallback>& callback) override {
-    return Log(__func__, browser, originUrl, newSize, callback);
-  }
-  TInterfacePtr<ICefCookieManager> GetCookieManager(PBrowser browser,
-                                                    const ustring& mainUrl) override {
-    return Log(__func__, browser, mainUrl);
-  }
   void OnProtocolExecution(PBrowser browser, const ustring& url, bool& allowOsExecution) override {
     Log(__func__, browser, url, allowOsExecution);
     allowOsExecution = !allowOsExecution;
   }
-  bool OnBeforePluginLoad(PBrowser browser, const ustring& url, const ustring& policyUrl,
-                          const TInterfacePtr<ICefWebPluginInfo>& info) override {
-    return Log(__func__, browser, url, policyUrl, info);
-  }
 };
 
-class TDownloadRecorder : public TCefDownloadHandlerOwn {
-  void OnBeforeDownload(PBrowser browser, const TInterfacePtr<ICefDownloadItem>& downloadItem,
-                        const ustring& suggestedName,
-                        const TInterfacePtr<ICefBeforeDownloadCallback>& callback) override {
-    Log(__func__, browser, downloadItem, suggestedName, callback);
-  }
-  void OnDownloadUpdated(PBrowser browser, const TInterfacePtr<ICefDownloadItem>& downloadItem,
-                         const TInterfacePtr<ICefDownloadItemCallback>& callback) override {
-    Log(__func__, browser, downloadItem, callback);
-  }
+class TRenderLog : public TCefRenderHandlerOwn {
+  NIMBRA_WINDOWLESS_OPERATIONS(NIMBRA_RECORD)
 };
-
-class TGeolocationRecorder : public TCefGeolocationHandlerOwn {
-  void OnRequestGeolocationPermission(
-      PBrowser browser, const ustring& requestingUrl, int requestId,
-      const TInterfacePtr<ICefGeolocationCallback>& callback) override {
-    Log(__func__, browser, requestingUrl, requestId, callback);
-  }
-  void OnCancelGeolocationPermission(PBrowser browser, const ustring& requestingUrl,
-                                     int requestId) override {
-    Log(__func__, browser, requestingUrl, requestId);
-  }
-};
-
-class TDialogRecorder : public TCefDialogHandlerOwn {
-  bool OnFileDialog(PBrowser browser, TCefFileDialogMode mode, const ustring& title,
-                    const ustring& defaultFileName, const TStringList& acceptTypes,
-                    const TInterfacePtr<ICefFileDialogCallback>& callback) override {
-    return Log(__func__, browser, mode, title, defaultFileName, acceptTypes, callback);
-  }
-};
-
-class TRenderRecorder : public TCefRenderHandlerOwn {
+class TRenderRecorder : public TRenderLog {
   bool GetRootScreenRect(PBrowser browser, TCefRect& rect) override {
     Log(__func__, browser, rect);
     rect.x += 1;
@@ -445,18 +367,9 @@ class TRenderRecorder : public TCefRenderHandlerOwn {
     screenY = viewY + 200;
     return true;
   }
-  void OnPopupShow(PBrowser browser, bool show) override { Log(__func__, browser, show); }
-  void OnPopupSize(PBrowser browser, const TCefRect& rect) override {
-    Log(__func__, browser, rect);
-  }
-  void OnPaint(PBrowser browser, TCefPaintElementType type, size_t dirtyRectsCount,
-               const TCefRect* dirtyRects, const void* buffer, int width, int height) override {
-    Log(__func__, browser, type, dirtyRectsCount, dirtyRects, buffer, width, height);
-  }
-  void OnCursorChange(PBrowser browser, TCefCursorHandle cursor) override {
-    Log(__func__, browser, cursor);
-  }
 };
+
+#undef NIMBRA_RECORD
 
 // ---- The table ------------------------------------------------------------------
 
