@@ -2,7 +2,12 @@
 // the callback boundary, against the development engine's string functions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cxxabi.h>
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <typeinfo>
 
 #include "ceflib.h"
 #include "engine_fixture.h"
@@ -185,45 +190,35 @@ TEST(OwnershipTest, RecordLeadsBackToItsObjectForEveryHandlerClass) {
   }
 }
 
+// A class's name as written in the source.
+template <class T>
+std::string ClassName() {
+  int status = 0;
+  const std::unique_ptr<char, decltype(&std::free)> name(
+      abi::__cxa_demangle(typeid(T).name(), nullptr, nullptr, &status), &std::free);
+  return name ? name.get() : typeid(T).name();
+}
+
+template <class TRef>
+void ExpectUnWrapOfNullIsNullFor() {
+  EXPECT_EQ(TRef::UnWrap(nullptr), nullptr) << ClassName<TRef>();
+}
+template <class... TRef>
+void ExpectUnWrapOfNullIsNull() {
+  (ExpectUnWrapOfNullIsNullFor<TRef>(), ...);
+}
+
 TEST(OwnershipTest, UnWrapOfNullGivesANullInterfaceForEveryWrapperClass) {
-  using TUnWrap = bool (*)();
-  const TUnWrap nullUnWraps[] = {
-      [] { return TCefBrowserRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefBrowserHostRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefFrameRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefRequestRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefPostDataRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefPostDataElementRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefProcessMessageRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefListValueRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDictionaryValueRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefBinaryValueRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefv8ValueRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefv8ContextRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefV8ExceptionRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefV8StackTraceRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefV8StackFrameRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefv8HandlerRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDomDocumentRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDomNodeRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDomEventRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefCookieManagerRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefContextMenuParamsRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefMenuModelRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDownLoadItemRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefBeforeDownloadCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefDownloadItemCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefAuthCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefJsDialogCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefQuotaCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefGeolocationCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefFileDialogCallbackRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefWebPluginInfoRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefCommandLineRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefSchemeRegistrarRef::UnWrap(nullptr) == nullptr; },
-      [] { return TCefTaskRunnerRef::UnWrap(nullptr) == nullptr; },
-  };
-  for (const TUnWrap unwrapsToNull : nullUnWraps) EXPECT_TRUE(unwrapsToNull());
+  ExpectUnWrapOfNullIsNull<
+      TCefBrowserRef, TCefBrowserHostRef, TCefFrameRef, TCefRequestRef, TCefPostDataRef,
+      TCefPostDataElementRef, TCefProcessMessageRef, TCefListValueRef, TCefDictionaryValueRef,
+      TCefBinaryValueRef, TCefv8ValueRef, TCefv8ContextRef, TCefV8ExceptionRef, TCefV8StackTraceRef,
+      TCefV8StackFrameRef, TCefv8HandlerRef, TCefDomDocumentRef, TCefDomNodeRef, TCefDomEventRef,
+      TCefCookieManagerRef, TCefContextMenuParamsRef, TCefMenuModelRef, TCefDownLoadItemRef,
+      TCefBeforeDownloadCallbackRef, TCefDownloadItemCallbackRef, TCefAuthCallbackRef,
+      TCefJsDialogCallbackRef, TCefQuotaCallbackRef, TCefGeolocationCallbackRef,
+      TCefFileDialogCallbackRef, TCefWebPluginInfoRef, TCefCommandLineRef, TCefSchemeRegistrarRef,
+      TCefTaskRunnerRef>();
 }
 
 TEST(OwnershipTest, CallbacksAnswerTheEntrysDefaultWhenTheHandlerRaises) {
