@@ -532,8 +532,12 @@ TEST_F(BrowserWrappersTest, ClassOperationsAdoptTheEnginesRecordOrGiveNull) {
 
 TEST_F(BrowserWrappersTest, DownloadTimesAreLocalDateTimesAndAnUnknownTimeIsZero) {
   const auto download = TCefDownLoadItemRef::UnWrap(F.Download.HandOver());
+  // Thursday 16 May 2013, 14:30:15.250 universal time. ctest runs this test an
+  // hour east of universal time, two in summer: 16:30:15.250 local time, in
+  // days since 30 December 1899.
   Log.TimeAnswer = {2013, 5, 4, 16, 14, 30, 15, 250};
-  EXPECT_DOUBLE_EQ(download->GetStartTime(), EngineTimeToDateTime(Log.TimeAnswer));
+  const double localStart = 41410 + (((16 * 60 + 30) * 60 + 15) * 1000 + 250) / 86400000.0;
+  EXPECT_NEAR(download->GetStartTime(), localStart, 0.1 / 86400000) << "within a tenth of a ms";
   Log.TimeAnswer = {};
   EXPECT_EQ(download->GetEndTime(), 0.0) << "a download in progress has no end time yet";
 }
