@@ -31,6 +31,41 @@ class LoaderTest : public ::testing::Test {
   std::wstring FTrace = FFolder.File(L"trace.txt");
 };
 
+// The x87 control word of the calling thread; the low six bits mask its six
+// exceptions.
+constexpr unsigned short kX87ExceptionMasks = 0x3F;
+unsigned short X87ControlWord() {
+  unsigned short control = 0;
+  __asm__ __volatile__("fnstcw %0" : "=m"(control));
+  return control;
+}
+void SetX87ControlWord(unsigned short control) {
+  __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(control));
+}
+
+// Sets a control word for the scope, and gives the thread its own back after.
+class TX87ControlWord {
+ public:
+  explicit TX87ControlWord(unsigned short control) : FSaved(X87ControlWord()) {
+    SetX87ControlWord(control);
+  }
+  ~TX87ControlWord() { SetX87ControlWord(FSaved); }
+  TX87ControlWord(const TX87ControlWord&) = delete;
+  TX87ControlWord& operator=(const TX87ControlWord&) = delete;
+
+ private:
+  unsigned short FSaved;
+};
+
+TEST_F(LoaderTest, LoadingMasksEveryX87ExceptionAndKeepsTheRestOfTheControlWord) {
+  // Every exception unmasked, rounding towards zero: only the masks may change.
+  const unsigned short unmasked = (X87ControlWord() & ~kX87ExceptionMasks) | 0x0C00;
+  const TX87ControlWord scope(unmasked);
+  ASSERT_EQ(X87ControlWord(), unmasked);
+  ASSERT_TRUE(LoadEngine());
+  EXPECT_EQ(X87ControlWord(), unmasked | kX87ExceptionMasks);
+}
+
 TEST_F(LoaderTest, DefaultSettingsReachTheEngineAsTheRecordSays) {
   ASSERT_TRUE(LoadEngine());
   EXPECT_TRUE(EngineInitialised());
