@@ -10,6 +10,14 @@
 // post their work there. The request handler's and the life-span handler's
 // before-pop-up calls run on the engine's IO thread, fetching on network job
 // threads. A mutex guards what other threads read.
+//
+// The class is written in parts, one file each, named in the private
+// section below: making and operations (browser.cpp), frame loads
+// (frame_loads.cpp), the one fetch pipeline (fetch_pipeline.cpp),
+// sub-resources (subresources.cpp), links and pop-ups (popups.cpp) and the
+// renderer link (renderer_link.cpp). Callbacks that outlive a call hold the
+// browser weakly (weak_owner.h); handler calls go through Tell
+// (handler_calls.h).
 #ifndef NIMBRA_DEVENGINE_BROWSER_BROWSER_H
 #define NIMBRA_DEVENGINE_BROWSER_BROWSER_H
 
@@ -36,6 +44,7 @@
 namespace devengine::page {
 class PageWindow;
 struct Document;
+struct PageEvents;
 }  // namespace devengine::page
 
 namespace devengine::renderer {
@@ -163,26 +172,65 @@ class Browser : public std::enable_shared_from_this<Browser> {
     bool leaveAgreed = false;
   };
 
+  // On the UI thread once the handler has seen the request: nullopt when it
+  // cancelled it, else the answer (which may be a failure).
+  using Fetched = std::function<void(Browser&, std::optional<FetchResponse>)>;
+
+  // ---- browser.cpp: making, operations, closing --------------------------
   static LRESULT CALLBACK WatchWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
-
+  page::PageEvents WindowEvents();
+  std::unique_ptr<PageDialogs> MakeDialogs();
   void PostUi(std::function<void(Browser&)> work);
   bool IsCurrent(std::int64_t frame, std::uint64_t load) const;
   // Null when the frame is gone; with the lock held.
   FrameState* FindFrame(std::int64_t frame);
   // Whether `frame` lies, at any depth, inside `ancestor`; with the lock held.
   bool Inside(std::int64_t frame, std::int64_t ancestor) const;
-  FetchControl ControlFor(std::int64_t frame, std::uint64_t load);
+  void Close();
 
-  // UI thread.
+  // ---- frame_loads.cpp: a frame's load, from its start to its end, on the
+  // UI thread ---------------------------------------------------------------
+  static std::uint64_t NextLoad();
   void StartLoad(std::int64_t frame, Navigation navigation);
-  void FinishLoad(std::int64_t frame, std::uint64_t load, FetchResponse response);
+  struct LoadBegun {
+    std::uint64_t load = 0;
+    bool was_loading = false;
+    // A child frame's parent's address, which decides what it may reach.
+    std::optional<std::wstring> parent_url;
+  };
+  // Marks the frame loading `navigation`; nullopt when it is gone.
+  std::optional<LoadBegun> BeginLoad(std::int64_t frame, const Navigation& navigation);
+  void FinishLoad(std::int64_t frame, std::uint64_t load, std::optional<FetchResponse> response);
   void FailLoad(std::int64_t frame, std::uint64_t load, NetError error, const std::wstring& url,
                 bool showErrorPage);
+  void TellLoadError(std::int64_t frame, NetError error, const std::wstring& url);
   void Commit(std::int64_t frame, std::uint64_t load, const std::wstring& url, int status,
               std::wstring markup);
+  void ShowInWindow(std::int64_t frame, std::uint64_t load,
+                    const std::shared_ptr<const page::Document>& document, const std::wstring& url,
+                    const std::wstring& title);
   void LoadChildFrames(std::int64_t frame, const page::Document& document,
                        const std::wstring& base);
+  void MaybeEndFrame(std::int64_t frame);
+  void FrameSettled(std::int64_t parent);
+  void CheckLoadingEnded();
+  void TellLoadingState(bool loading);
+  void Stop();
+  void Step(int offset);
+
+  // ---- fetch_pipeline.cpp: every request, document or sub-resource --------
+  // IO thread: the request handler's on_before_resource_load; job thread:
+  // the fetch; then `fetched` on the UI thread. Nothing happens for a load
+  // that is no longer current when the IO thread comes to it.
+  void FetchForFrame(std::int64_t frame, std::uint64_t load, RequestData data, Fetched fetched);
+  void BeforeLoad(std::int64_t frame, std::uint64_t load, const RecordRef<cef_request_t>& request,
+                  Fetched fetched);
+  FetchControl ControlFor(std::int64_t frame, std::uint64_t load);
+  // Job thread: waits for the request handler's word on the IO thread.
+  bool AskRedirect(std::int64_t frame, const std::wstring& from, std::wstring& to);
+
+  // ---- subresources.cpp: what a document needs beside its markup ---------
   void LoadSubresources(std::int64_t frame, std::uint64_t load, const page::Document& document,
                         const std::wstring& base);
   // False when the resource is not fetched, so `deliver` is never called.
@@ -190,20 +238,24 @@ class Browser : public std::enable_shared_from_this<Browser> {
                     std::function<void(std::string)> deliver);
   void ResourceDone(std::int64_t frame, std::uint64_t load, bool counted,
                     const std::function<void(std::string)>& deliver, std::string bytes);
-  void MaybeEndFrame(std::int64_t frame);
-  void FrameSettled(std::int64_t parent);
-  void CheckLoadingEnded();
-  void TellLoadingState(bool loading);
-  void Step(int offset);
-  void LinkClicked(const std::wstring& url, const std::wstring& target);
+  void SendScriptText(std::int64_t frame, const std::wstring& url, std::int64_t index,
+                      std::string bytes);
   // The load end of the frame's document waits for its scripts to run.
   void AwaitScripts(std::int64_t frame, std::uint64_t load);
   // The renderer has run the scripts of that load's document, or never will.
   void ScriptsRun(std::int64_t frame, std::uint64_t load);
+
+  // ---- popups.cpp: links and windows a page opens ------------------------
+  void LinkClicked(const std::wstring& url, const std::wstring& target);
+  // IO thread. `opener` is the frame that asks; the main frame when 0.
+  void AskPopup(std::wstring url, std::wstring target, std::int64_t opener = 0);
+
+  // ---- renderer_link.cpp: the renderer process and what it reports -------
   void EnsureRenderer();
   void RendererTerminated();
   // Hands a message the renderer sent to the client.
   void ProcessMessageArrived(const renderer::Message& frame);
+  void DialogMessageArrived(const renderer::Message& message);
   // What a page's script asked of the browser: a new title, a console
   // message, a pop-up, a status text; or word that its scripts have run.
   void PageScriptReported(const renderer::Message& message);
@@ -212,18 +264,8 @@ class Browser : public std::enable_shared_from_this<Browser> {
   void Reported(const renderer::messages::StatusText& status);
   void Reported(const renderer::messages::ScriptsRun& run);
   void Reported(const renderer::messages::OpenWindow& open);
-  void Close();
 
-  // IO thread.
-  void BeforeLoad(std::int64_t frame, std::uint64_t load,
-                  const std::shared_ptr<RecordRef<cef_request_t>>& request,
-                  std::function<void(Browser&, std::optional<RequestData>)> next);
-  // `opener` is the frame that asks; the main frame when 0.
-  void AskPopup(std::wstring url, std::wstring target, std::int64_t opener = 0);
-
-  // Job thread: waits for the request handler's word on the IO thread.
-  bool AskRedirect(std::int64_t frame, const std::wstring& from, std::wstring& to);
-
+  // ---- handler_calls.h ---------------------------------------------------
   // Calls the handler entry of the client, if the client has that handler
   // and the handler that entry; otherwise answers zero or null.
   template <auto entry, class... Args>

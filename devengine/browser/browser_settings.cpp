@@ -1,9 +1,18 @@
 #include "browser_settings.h"
 
+#include <optional>
+#include <string>
+
 #include "engine_strings.h"
+#include "url.h"
 
 namespace devengine::browser {
 namespace {
+
+std::wstring SchemeOf(std::wstring_view url) {
+  const std::optional<UrlParts> parts = ParseUrl(url);
+  return parts ? parts->scheme : std::wstring();
+}
 
 constexpr cef_string_t cef_browser_settings_t::*kTexts[] = {
     &cef_browser_settings_t::standard_font_family,
@@ -46,6 +55,10 @@ OwnedBrowserSettings::~OwnedBrowserSettings() { ClearSettingsTexts(settings_); }
 
 void ClearSettingsTexts(cef_browser_settings_t& settings) {
   for (const auto text : kTexts) ClearString(&(settings.*text));
+}
+
+bool OwnedBrowserSettings::MayReach(std::wstring_view from, std::wstring_view to) const {
+  return !WebSecurityEnabled() || SchemeOf(to) != L"file" || SchemeOf(from) == L"file";
 }
 
 }  // namespace devengine::browser

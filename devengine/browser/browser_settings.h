@@ -4,6 +4,8 @@
 #ifndef NIMBRA_DEVENGINE_BROWSER_BROWSER_SETTINGS_H
 #define NIMBRA_DEVENGINE_BROWSER_BROWSER_SETTINGS_H
 
+#include <string_view>
+
 #include "cef_capi.h"
 
 namespace devengine::browser {
@@ -25,6 +27,8 @@ class OwnedBrowserSettings {
   bool JavascriptEnabled() const { return settings_.javascript != STATE_DISABLED; }
   bool ImagesEnabled() const { return settings_.image_loading != STATE_DISABLED; }
   bool WebSecurityEnabled() const { return settings_.web_security != STATE_DISABLED; }
+  // With web security on, a page from the network reaches no file on disk.
+  bool MayReach(std::wstring_view from, std::wstring_view to) const;
 
  private:
   cef_browser_settings_t settings_{};

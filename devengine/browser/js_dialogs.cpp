@@ -9,7 +9,6 @@
 #include "engine_strings.h"
 #include "engine_threads.h"
 #include "own_dialogs.h"
-#include "script_values/guarded_entry.h"
 #include "trace.h"
 
 namespace devengine::browser {
@@ -28,7 +27,7 @@ constexpr std::int64_t kUnloadAnswerTimeoutMs = 10000;
 class DialogCallback final : public EngineObject<cef_jsdialog_callback_t> {
  public:
   explicit DialogCallback(std::function<void(bool, std::wstring)> done) : done_(std::move(done)) {
-    entries().cont = script_values::GuardedEntryOf<&DialogCallback::Cont>;
+    entries().cont = EntryOf<&DialogCallback::Cont>;
   }
   ~DialogCallback() override {
     try {
