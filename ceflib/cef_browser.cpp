@@ -10,20 +10,18 @@
 #include "cef_api.h"
 #include "cef_utils.h"
 #include "cef_wrappers.h"
+#include "winhandle.h"
 
 namespace {
 
 // An engine multimap for the duration of one call, freed on every path.
-class TEngineMultimap {
- public:
-  TEngineMultimap() : FMap(CefApi.cef_string_multimap_alloc()) {}
-  ~TEngineMultimap() { CefApi.cef_string_multimap_free(FMap); }
-  TEngineMultimap(const TEngineMultimap&) = delete;
-  TEngineMultimap& operator=(const TEngineMultimap&) = delete;
-  cef_string_multimap_t get() const { return FMap; }
-
- private:
-  cef_string_multimap_t FMap;
+struct TFreeEngineMultimap : TNullInvalid<cef_string_multimap_t> {
+  void operator()(cef_string_multimap_t map) const noexcept {
+    CefApi.cef_string_multimap_free(map);
+  }
+};
+struct TEngineMultimap : TUniqueHandle<cef_string_multimap_t, TFreeEngineMultimap> {
+  TEngineMultimap() : TUniqueHandle(CefApi.cef_string_multimap_alloc()) {}
 };
 
 // The engine copies what it keeps: views of the native texts are enough.
@@ -52,13 +50,10 @@ void ReadPairs(cef_string_multimap_t map, TCefStringMultimap& dest) {
 // one is adopted by a wrapper, or released when adopting stops early.
 template <class TRef, class Record, class List>
 void AdoptRecords(std::vector<Record*>& records, List& dest) {
-  struct TReleaseRest {
-    std::vector<Record*>& Records;
-    ~TReleaseRest() {
-      for (Record* r : Records)
-        if (r && r->base.release) r->base.release(&r->base);
-    }
-  } rest{records};
+  const TScopeExit releaseRest([&records] {
+    for (Record* r : records)
+      if (r && r->base.release) r->base.release(&r->base);
+  });
   for (Record*& record : records) {
     if (!record) continue;
     auto wrapper = TRef::UnWrap(record);

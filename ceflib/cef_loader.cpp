@@ -4,6 +4,7 @@
 
 #include "cef_api.h"
 #include "cef_wrappers.h"
+#include "winhandle.h"
 
 TEngineSettings EngineSettings;
 
@@ -179,9 +180,7 @@ bool Tick() {
   }
   if (IsBusy) return false;
   IsBusy = true;
-  struct TClearBusy {
-    ~TClearBusy() { IsBusy = false; }
-  } clearBusy;
+  const TScopeExit clearBusy([] { IsBusy = false; });
   return PumpEngineWork();
 }
 }  // namespace EnginePump

@@ -1,22 +1,18 @@
 #include "cef_string.h"
 
 #include "cef_api.h"
+#include "winhandle.h"
 
 namespace {
 
 const wchar_t kEmptyText[1] = {0};
 
 // Frees an engine list whatever happens while it is in use.
-class TEngineList {
- public:
-  TEngineList() : FList(CefApi.cef_string_list_alloc()) {}
-  ~TEngineList() { CefApi.cef_string_list_free(FList); }
-  TEngineList(const TEngineList&) = delete;
-  TEngineList& operator=(const TEngineList&) = delete;
-  cef_string_list_t get() const { return FList; }
-
- private:
-  cef_string_list_t FList;
+struct TFreeEngineList : TNullInvalid<cef_string_list_t> {
+  void operator()(cef_string_list_t list) const noexcept { CefApi.cef_string_list_free(list); }
+};
+struct TEngineList : TUniqueHandle<cef_string_list_t, TFreeEngineList> {
+  TEngineList() : TUniqueHandle(CefApi.cef_string_list_alloc()) {}
 };
 
 void AppendValues(cef_string_list_t list, TStringList& dest) {
@@ -57,19 +53,13 @@ void CefStringAssign(cef_string_t* p, const ustring& s) {
 
 ustring CefStringTakeCleared(cef_string_t& r) {
   // The clear must happen even if the copy cannot be made.
-  struct TClear {
-    cef_string_t& r;
-    ~TClear() { CefApi.cef_string_utf16_clear(&r); }
-  } clear{r};
+  const TScopeExit clear([&r] { CefApi.cef_string_utf16_clear(&r); });
   return CefStringToUstring(&r);
 }
 
 ustring CefStringTakeUserFree(cef_string_userfree_t u) {
   if (!u) return ustring();
-  struct TFree {
-    cef_string_userfree_t u;
-    ~TFree() { CefApi.cef_string_userfree_utf16_free(u); }
-  } release{u};
+  const TScopeExit release([u] { CefApi.cef_string_userfree_utf16_free(u); });
   return CefStringToUstring(u);
 }
 

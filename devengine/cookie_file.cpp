@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "unique_handle.h"
+#include "winhandle.h"
 #include "utf.h"
 
 namespace devengine {
@@ -32,10 +32,10 @@ constexpr std::size_t kFieldCount = 9;
 class FolderLock {
  public:
   explicit FolderLock(const std::wstring& folder)
-      : file_(AdoptHandle(CreateFileW((folder + L"\\" + std::wstring(kLockFile)).c_str(),
-                                      GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr))) {
+      : file_(CreateFileW((folder + L"\\" + std::wstring(kLockFile)).c_str(),
+                          GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {
     OVERLAPPED whole_file{};
     if (file_ && !LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole_file)) {
       file_.reset();
@@ -51,15 +51,15 @@ class FolderLock {
   explicit operator bool() const { return static_cast<bool>(file_); }
 
  private:
-  UniqueHandle file_;
+  TFileHandle file_;
 };
 
 enum class FileState { kAbsent, kUnreadable, kRead };
 
 FileState ReadWhole(const std::wstring& path, std::string& contents) {
-  const UniqueHandle file = AdoptHandle(CreateFileW(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::kAbsent
@@ -85,8 +85,8 @@ bool Replace(const std::wstring& path, const std::string& contents) {
   const std::wstring fresh = path + std::wstring(kNewFileSuffix);
   bool written = false;
   {
-    const UniqueHandle file = AdoptHandle(CreateFileW(
-        fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const TFileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD count = 0;
     written = file &&
               WriteFile(file.get(), contents.data(), static_cast<DWORD>(contents.size()), &count,

@@ -9,7 +9,7 @@
 
 #include "ascii.h"
 #include "heap_records.h"
-#include "unique_handle.h"
+#include "winhandle.h"
 #include "utf.h"
 
 namespace devengine {
@@ -83,9 +83,8 @@ bool IsLocaleName(std::wstring_view name) {
 
 // The whole file, or nothing when it cannot be read or is too large.
 std::optional<std::string> ReadLocaleFile(const std::filesystem::path& path) {
-  const UniqueHandle file =
-      AdoptHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  const TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
       static_cast<unsigned long long>(size.QuadPart) > kLargestLocaleFile)

@@ -5,7 +5,7 @@
 #include <exception>
 #include <string>
 
-#include "unique_handle.h"
+#include "winhandle.h"
 
 namespace devengine {
 namespace {
@@ -76,9 +76,9 @@ TraceLine& TraceLine::AddQuoted(std::string_view key, std::string_view text) {
 void TraceLine::Write() const {
   const std::wstring path = TracePath();
   if (path.empty()) return;
-  const UniqueHandle file = AdoptHandle(CreateFileW(
-      path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const TFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   const std::string line = std::to_string(GetCurrentProcessId()) + " " + text_ + "\n";
   DWORD written = 0;

@@ -1,21 +1,14 @@
-// Owns a Win32 kernel handle and closes it once.
+// The engine's kernel handles are owned by winhandle.h's TUniqueHandle; these
+// names stay only while the browser and renderer folders still use them.
+// Remove the file with their last use.
 #ifndef NIMBRA_DEVENGINE_UNIQUE_HANDLE_H
 #define NIMBRA_DEVENGINE_UNIQUE_HANDLE_H
 
-#include <windows.h>
-
-#include <memory>
-#include <type_traits>
+#include "winhandle.h"
 
 namespace devengine {
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+using UniqueHandle = TKernelHandle;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE, most others as null.
 inline UniqueHandle AdoptHandle(HANDLE handle) {

@@ -11,7 +11,7 @@ constexpr std::int64_t kLongestDelayMs = std::int64_t{1} << 40;
 
 }  // namespace
 
-WorkQueue::WorkQueue() : wake_(AdoptHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr))) {}
+WorkQueue::WorkQueue() : wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 void WorkQueue::Post(std::function<void()> work, std::int64_t delay_ms) {
   const auto delay =

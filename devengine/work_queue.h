@@ -13,7 +13,7 @@
 #include <mutex>
 #include <utility>
 
-#include "unique_handle.h"
+#include "winhandle.h"
 
 namespace devengine {
 
@@ -47,7 +47,7 @@ class WorkQueue {
   std::map<Key, std::function<void()>> pending_;
   std::uint64_t next_sequence_ = 0;
   std::uint64_t drops_ = 0;
-  UniqueHandle wake_;
+  TKernelHandle wake_;
 };
 
 }  // namespace devengine

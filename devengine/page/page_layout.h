@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "gdi_objects.h"
 #include "html.h"
+#include "winhandle.h"
 
 namespace devengine::page {
 
@@ -42,7 +42,7 @@ class FontCache {
 
  private:
   struct Entry {
-    UniqueFont font;
+    TGdiObject<HFONT> font;
     int ascent = 0;
   };
   Entry& EntryFor(const FontStyle& font);
@@ -51,7 +51,7 @@ class FontCache {
   std::map<FontStyle, Entry> FFonts;
   // Declared after the fonts so that it goes first, and no font is deleted
   // while selected into it.
-  UniqueMemoryDc FDc;
+  TMemoryDcHandle FDc;
   std::optional<FontStyle> FSelected;
 };
 

@@ -32,6 +32,11 @@ HINSTANCE ThisModule() {
   return module;
 }
 
+// Selects `object` into `dc` until the answer goes out of scope.
+auto Selected(HDC dc, HGDIOBJ object) {
+  return TScopeExit([dc, previous = SelectObject(dc, object)] { SelectObject(dc, previous); });
+}
+
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
@@ -87,11 +92,10 @@ PageWindow::PageWindow(HWND parent, DWORD style, const RECT& bounds, PageEvents 
   Relayout();
 }
 
-PageWindow::~PageWindow() {
-  if (FWindow != nullptr) DestroyWindow(FWindow);
-}
+// The window goes first, while everything its last messages use is alive.
+PageWindow::~PageWindow() { FWindow.reset(); }
 
-HWND PageWindow::Handle() const { return FWindow; }
+HWND PageWindow::Handle() const { return FWindow.get(); }
 
 void PageWindow::ShowDocument(std::shared_ptr<const Document> document, const std::wstring& baseUrl,
                               ResourceFetcher fetcher, bool loadImages) {
@@ -144,13 +148,13 @@ void PageWindow::ImageArrived(const std::wstring& url, const std::string& bytes)
 
 int PageWindow::ClientWidth() const {
   RECT client{};
-  if (FWindow != nullptr) GetClientRect(FWindow, &client);
+  if (FWindow) GetClientRect(FWindow.get(), &client);
   return client.right;
 }
 
 int PageWindow::ClientHeight() const {
   RECT client{};
-  if (FWindow != nullptr) GetClientRect(FWindow, &client);
+  if (FWindow) GetClientRect(FWindow.get(), &client);
   return client.bottom;
 }
 
@@ -172,11 +176,11 @@ void PageWindow::Relayout() {
     }
   }
   UpdateScrollBar();
-  if (FWindow != nullptr) InvalidateRect(FWindow, nullptr, FALSE);
+  if (FWindow) InvalidateRect(FWindow.get(), nullptr, FALSE);
 }
 
 void PageWindow::UpdateScrollBar() {
-  if (FWindow == nullptr) return;
+  if (!FWindow) return;
   const int page = ClientHeight();
   FScrollY = std::clamp(FScrollY, 0, std::max(0, static_cast<int>(FLayout.extent.cy) - page));
   SCROLLINFO info{};
@@ -186,14 +190,14 @@ void PageWindow::UpdateScrollBar() {
   info.nMax = std::max(0, static_cast<int>(FLayout.extent.cy) - 1);
   info.nPage = static_cast<UINT>(std::max(page, 0));
   info.nPos = FScrollY;
-  SetScrollInfo(FWindow, SB_VERT, &info, TRUE);
+  SetScrollInfo(FWindow.get(), SB_VERT, &info, TRUE);
 }
 
 void PageWindow::ScrollTo(int position) {
   const int previous = FScrollY;
   FScrollY = position;
   UpdateScrollBar();
-  if (FScrollY != previous) InvalidateRect(FWindow, nullptr, FALSE);
+  if (FScrollY != previous) InvalidateRect(FWindow.get(), nullptr, FALSE);
 }
 
 void PageWindow::Paint(HDC target, const RECT& area) {
@@ -201,12 +205,12 @@ void PageWindow::Paint(HDC target, const RECT& area) {
   const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return;
   // Drawn off screen and copied in one step, so the page never flickers.
-  const UniqueMemoryDc dc(CreateCompatibleDC(target));
-  const UniqueBitmap canvas(CreateCompatibleBitmap(target, width, height));
+  const TMemoryDcHandle dc(CreateCompatibleDC(target));
+  const TGdiObject<HBITMAP> canvas(CreateCompatibleBitmap(target, width, height));
   if (!dc || !canvas) return;
-  const SelectedObject selectedCanvas(dc.get(), canvas.get());
+  const auto selectedCanvas = Selected(dc.get(), canvas.get());
   SetViewportOrgEx(dc.get(), -area.left, -area.top, nullptr);
-  const UniqueBrush background(CreateSolidBrush(kBackground));
+  const TGdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
   FillRect(dc.get(), &area, background.get());
   SetBkMode(dc.get(), TRANSPARENT);
 
@@ -217,7 +221,7 @@ void PageWindow::Paint(HDC target, const RECT& area) {
                     run.origin.y + run.font.height * 2};
     RECT overlap;
     if (!IntersectRect(&overlap, &rect, &visible)) continue;
-    const SelectedObject font(dc.get(), FFonts.Font(run.font));
+    const auto font = Selected(dc.get(), FFonts.Font(run.font));
     SetTextColor(dc.get(), run.color);
     TextOutW(dc.get(), run.origin.x, run.origin.y - FScrollY, run.text.c_str(),
              static_cast<int>(run.text.size()));
@@ -233,7 +237,7 @@ void PageWindow::Paint(HDC target, const RECT& area) {
 }
 
 void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
-  const UniqueBrush frame(CreateSolidBrush(kFrameColor));
+  const TGdiObject<HBRUSH> frame(CreateSolidBrush(kFrameColor));
   if (box.kind == BoxItem::Kind::Rule) {
     FillRect(dc, &rect, frame.get());
     return;
@@ -242,8 +246,8 @@ void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
     const std::optional<std::wstring> url = ImageUrl(*box.element, FBaseUrl);
     const auto found = url ? FImages.find(*url) : FImages.end();
     if (found == FImages.end()) return;
-    const UniqueMemoryDc source(CreateCompatibleDC(dc));
-    const SelectedObject picture(source.get(), found->second.bitmap.get());
+    const TMemoryDcHandle source(CreateCompatibleDC(dc));
+    const auto picture = Selected(source.get(), found->second.bitmap.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     SetStretchBltMode(dc, HALFTONE);
     AlphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -255,7 +259,7 @@ void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
   RECT inner = rect;
   InflateRect(&inner, -4, -4);
   SetTextColor(dc, kPlaceholderText);
-  const SelectedObject font(dc, FFonts.Font(FontStyle{}));
+  const auto font = Selected(dc, FFonts.Font(FontStyle{}));
   DrawTextW(dc, box.label.c_str(), static_cast<int>(box.label.size()), &inner,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
@@ -270,7 +274,7 @@ std::wstring PageWindow::LinkUrlAt(POINT clientPoint) const {
 
 void PageWindow::PointerMoved(POINT clientPoint) {
   if (!FTrackingLeave) {
-    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, FWindow, 0};
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, FWindow.get(), 0};
     FTrackingLeave = TrackMouseEvent(&track) != FALSE;
   }
   std::wstring url = LinkUrlAt(clientPoint);
@@ -315,20 +319,20 @@ void PageWindow::KeyPressed(WPARAM key) {
 }
 
 void PageWindow::TakeFocus() {
-  if (GetFocus() != FWindow) SetFocus(FWindow);
+  if (GetFocus() != FWindow.get()) SetFocus(FWindow.get());
 }
 
 LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->FWindow = window;
+    self->FWindow.reset(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->FWindow = nullptr;
+    self->FWindow.release();
     return DefWindowProcW(window, message, wParam, lParam);
   }
   // No exception may unwind into the system's frames: a message that fails
@@ -347,9 +351,9 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(FWindow, &paint);
+      const HDC dc = BeginPaint(FWindow.get(), &paint);
+      const TScopeExit endPaint([&] { EndPaint(FWindow.get(), &paint); });
       Paint(dc, paint.rcPaint);
-      EndPaint(FWindow, &paint);
       return 0;
     }
     case WM_SIZE:
@@ -359,7 +363,7 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SCROLLINFO info{};
       info.cbSize = sizeof(info);
       info.fMask = SIF_ALL;
-      GetScrollInfo(FWindow, SB_VERT, &info);
+      GetScrollInfo(FWindow.get(), SB_VERT, &info);
       const int page = static_cast<int>(info.nPage);
       switch (LOWORD(wParam)) {
         case SB_LINEUP:
@@ -429,9 +433,9 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       // The browser control posts this to hand the focus on; a posted one
       // does not move it, so the window takes it, and reports the real one.
-      if (GetFocus() != FWindow && !FTakingFocus) {
+      if (GetFocus() != FWindow.get() && !FTakingFocus) {
         FTakingFocus = true;
-        SetFocus(FWindow);
+        SetFocus(FWindow.get());
         FTakingFocus = false;
       } else if (FEvents.gotFocus) {
         FEvents.gotFocus();
@@ -440,7 +444,7 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(FWindow, message, wParam, lParam);
+  return DefWindowProcW(FWindow.get(), message, wParam, lParam);
 }
 
 }  // namespace devengine::page

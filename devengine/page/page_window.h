@@ -18,6 +18,7 @@
 
 #include "html.h"
 #include "page_layout.h"
+#include "winhandle.h"
 #include "wic_image.h"
 
 namespace devengine::page {
@@ -91,7 +92,7 @@ class PageWindow {
 
   ComApartment FCom;
   PageEvents FEvents;
-  HWND FWindow = nullptr;
+  TWindowHandle FWindow;
   std::shared_ptr<const Document> FDocument;
   std::wstring FBaseUrl;
   std::shared_ptr<Showing> FShowing;

@@ -9,13 +9,13 @@
 #include <optional>
 #include <string_view>
 
-#include "gdi_objects.h"
+#include "winhandle.h"
 
 namespace devengine::page {
 
 // A top-down 32-bit bitmap with premultiplied alpha, ready for AlphaBlend.
 struct DecodedImage {
-  UniqueBitmap bitmap;
+  TGdiObject<HBITMAP> bitmap;
   SIZE size{};
 };
 
