@@ -123,44 +123,44 @@ bool In(std::wstring_view name, std::initializer_list<std::wstring_view> names) 
   return std::ranges::find(names, name) != names.end();
 }
 
-// Builds the tree from tokens. `FOpen` is the stack of open elements,
+// Builds the tree from tokens. `open_` is the stack of open elements,
 // HTML at its bottom; before the body's content starts, HEAD is above it.
 class TreeBuilder {
  public:
   explicit TreeBuilder(Document& document) {
     document.root = std::make_unique<Node>(Node::Kind::Document, L"#document");
-    FHtml = Append(*document.root, std::make_unique<Node>(Node::Kind::Element, L"HTML"));
-    FHead = Append(*FHtml, std::make_unique<Node>(Node::Kind::Element, L"HEAD"));
-    FBody = Append(*FHtml, std::make_unique<Node>(Node::Kind::Element, L"BODY"));
-    FOpen = {FHtml, FHead};
+    html_ = Append(*document.root, std::make_unique<Node>(Node::Kind::Element, L"HTML"));
+    head_ = Append(*html_, std::make_unique<Node>(Node::Kind::Element, L"HEAD"));
+    body_ = Append(*html_, std::make_unique<Node>(Node::Kind::Element, L"BODY"));
+    open_ = {html_, head_};
   }
 
   void StartTag(const std::wstring& name, Attributes attributes) {
     if (name == L"HTML" || name == L"BODY") {
-      MergeAttributes(name == L"HTML" ? *FHtml : *FBody, std::move(attributes));
+      MergeAttributes(name == L"HTML" ? *html_ : *body_, std::move(attributes));
       if (name == L"BODY") EnterBody();
       return;
     }
     if (name == L"HEAD") return;
-    if (!FInBody && !IsHeadContent(name)) EnterBody();
-    if (FInBody) CloseImpliedBy(name);
+    if (!in_body_ && !IsHeadContent(name)) EnterBody();
+    if (in_body_) CloseImpliedBy(name);
     auto element = std::make_unique<Node>(Node::Kind::Element, name);
     element->attributes = std::move(attributes);
-    Node* inserted = Append(*FOpen.back(), std::move(element));
+    Node* inserted = Append(*open_.back(), std::move(element));
     // Its children would lie deeper than the limit: they go beside it instead.
-    if (!IsVoidElement(name) && FOpen.size() + 2 <= kMaxTreeDepth) FOpen.push_back(inserted);
+    if (!IsVoidElement(name) && open_.size() + 2 <= kMaxTreeDepth) open_.push_back(inserted);
     // A line break right after these start tags is not part of the content.
-    FSkipNewline = In(name, {L"PRE", L"LISTING", L"TEXTAREA"});
+    skip_newline_ = In(name, {L"PRE", L"LISTING", L"TEXTAREA"});
   }
 
   void EndTag(const std::wstring& name) {
-    FSkipNewline = false;
+    skip_newline_ = false;
     if (name == L"HEAD") {
-      if (!FInBody) FOpen = {FHtml, FHead};
+      if (!in_body_) open_ = {html_, head_};
       return;
     }
     if (name == L"HTML" || name == L"BODY") return;
-    if (name == L"BR" || (name == L"P" && FInBody && !Find(L"P"))) {
+    if (name == L"BR" || (name == L"P" && in_body_ && !Find(L"P"))) {
       // "</br>" and a "</p>" with no paragraph open make the element, as browsers do.
       StartTag(name, {});
       if (name == L"P") Close(L"P");
@@ -170,14 +170,14 @@ class TreeBuilder {
   }
 
   void Text(std::wstring text) {
-    if (FSkipNewline && !text.empty() && text.front() == L'\n') text.erase(0, 1);
-    FSkipNewline = false;
+    if (skip_newline_ && !text.empty() && text.front() == L'\n') text.erase(0, 1);
+    skip_newline_ = false;
     if (text.empty()) return;
-    if (!FInBody && FOpen.back() == FHead) {
+    if (!in_body_ && open_.back() == head_) {
       if (std::ranges::all_of(text, IsMarkupSpace)) return;
       EnterBody();
     }
-    Node& parent = *FOpen.back();
+    Node& parent = *open_.back();
     if (!parent.children.empty() && parent.children.back()->kind == Node::Kind::Text) {
       parent.children.back()->text += text;
       return;
@@ -190,7 +190,7 @@ class TreeBuilder {
   void Comment(std::wstring text) {
     auto node = std::make_unique<Node>(Node::Kind::Comment, L"#comment");
     node->text = std::move(text);
-    Append(*FOpen.back(), std::move(node));
+    Append(*open_.back(), std::move(node));
   }
 
  private:
@@ -205,9 +205,9 @@ class TreeBuilder {
   }
 
   void EnterBody() {
-    if (FInBody) return;
-    FInBody = true;
-    FOpen = {FHtml, FBody};
+    if (in_body_) return;
+    in_body_ = true;
+    open_ = {html_, body_};
   }
 
   static void MergeAttributes(Node& element, Attributes attributes) {
@@ -221,10 +221,10 @@ class TreeBuilder {
   // paragraph outside the table).
   std::size_t Find(std::wstring_view name,
                    std::initializer_list<std::wstring_view> barriers = {}) const {
-    for (std::size_t at = FOpen.size(); at-- > kFirstInner;) {
-      if (FOpen[at]->name == name) return at;
-      if (In(FOpen[at]->name, {L"TABLE", L"TD", L"TH", L"BUTTON"}) ||
-          In(FOpen[at]->name, barriers)) {
+    for (std::size_t at = open_.size(); at-- > kFirstInner;) {
+      if (open_[at]->name == name) return at;
+      if (In(open_[at]->name, {L"TABLE", L"TD", L"TH", L"BUTTON"}) ||
+          In(open_[at]->name, barriers)) {
         return 0;
       }
     }
@@ -232,15 +232,15 @@ class TreeBuilder {
   }
 
   void PopTo(std::size_t at) {
-    if (at >= kFirstInner) FOpen.resize(at);
+    if (at >= kFirstInner) open_.resize(at);
   }
 
   // An end tag closes its element and those opened inside it; one that
   // matches no open element is dropped.
   void Close(std::wstring_view name) {
-    for (std::size_t at = FOpen.size(); at-- > (FInBody ? kFirstInner : 1);) {
-      if (FOpen[at]->name == name) {
-        FOpen.resize(at);
+    for (std::size_t at = open_.size(); at-- > (in_body_ ? kFirstInner : 1);) {
+      if (open_[at]->name == name) {
+        open_.resize(at);
         return;
       }
     }
@@ -254,17 +254,17 @@ class TreeBuilder {
     if (name == L"DD" || name == L"DT") {
       PopTo(std::max(Find(L"DD", {L"DL"}), Find(L"DT", {L"DL"})));
     }
-    if (IsHeading(name) && IsHeading(FOpen.back()->name)) FOpen.pop_back();
-    if (name == L"OPTION" && FOpen.back()->name == L"OPTION") FOpen.pop_back();
+    if (IsHeading(name) && IsHeading(open_.back()->name)) open_.pop_back();
+    if (name == L"OPTION" && open_.back()->name == L"OPTION") open_.pop_back();
     if (name == L"A") PopTo(Find(L"A"));
     if (name == L"TD" || name == L"TH") PopTo(std::max(Find(L"TD", {L"TR"}), Find(L"TH", {L"TR"})));
     if (name == L"TR") PopTo(FindFromTable(L"TR"));
   }
 
   std::size_t FindFromTable(std::wstring_view name) const {
-    for (std::size_t at = FOpen.size(); at-- > kFirstInner;) {
-      if (FOpen[at]->name == name) return at;
-      if (FOpen[at]->name == L"TABLE") return 0;
+    for (std::size_t at = open_.size(); at-- > kFirstInner;) {
+      if (open_[at]->name == name) return at;
+      if (open_[at]->name == L"TABLE") return 0;
     }
     return 0;
   }
@@ -272,45 +272,45 @@ class TreeBuilder {
   // In the body, the open elements above HTML and BODY.
   static constexpr std::size_t kFirstInner = 2;
 
-  Node* FHtml = nullptr;
-  Node* FHead = nullptr;
-  Node* FBody = nullptr;
-  std::vector<Node*> FOpen;
-  bool FInBody = false;
-  bool FSkipNewline = false;
+  Node* html_ = nullptr;
+  Node* head_ = nullptr;
+  Node* body_ = nullptr;
+  std::vector<Node*> open_;
+  bool in_body_ = false;
+  bool skip_newline_ = false;
 };
 
 // Splits markup into tags, text and comments and hands them to the builder.
 class Tokenizer {
  public:
-  Tokenizer(std::wstring_view markup, TreeBuilder& builder) : FText(markup), FBuilder(builder) {}
+  Tokenizer(std::wstring_view markup, TreeBuilder& builder) : text_(markup), builder_(builder) {}
 
   void Run() {
-    while (FAt < FText.size()) {
-      if (FText[FAt] != L'<') {
-        const std::size_t end = std::min(FText.find(L'<', FAt), FText.size());
-        FBuilder.Text(DecodeReferences(FText.substr(FAt, end - FAt), false));
-        FAt = end;
+    while (at_ < text_.size()) {
+      if (text_[at_] != L'<') {
+        const std::size_t end = std::min(text_.find(L'<', at_), text_.size());
+        builder_.Text(DecodeReferences(text_.substr(at_, end - at_), false));
+        at_ = end;
       } else if (!ReadMarkup()) {
-        FBuilder.Text(L"<");
-        ++FAt;
+        builder_.Text(L"<");
+        ++at_;
       }
     }
   }
 
  private:
   wchar_t At(std::size_t offset) const {
-    return FAt + offset < FText.size() ? FText[FAt + offset] : L'\0';
+    return at_ + offset < text_.size() ? text_[at_ + offset] : L'\0';
   }
   bool StartsWith(std::wstring_view prefix, bool ignoreCase = false) const {
-    if (FText.size() - FAt < prefix.size()) return false;
-    const std::wstring_view here = FText.substr(FAt, prefix.size());
+    if (text_.size() - at_ < prefix.size()) return false;
+    const std::wstring_view here = text_.substr(at_, prefix.size());
     return ignoreCase ? AsciiLower(here) == prefix : here == prefix;
   }
   std::wstring_view UpTo(std::wstring_view end, std::size_t from) {
-    const std::size_t found = FText.find(end, from);
-    const std::wstring_view content = FText.substr(from, found - std::min(found, from));
-    FAt = found == std::wstring_view::npos ? FText.size() : found + end.size();
+    const std::size_t found = text_.find(end, from);
+    const std::wstring_view content = text_.substr(from, found - std::min(found, from));
+    at_ = found == std::wstring_view::npos ? text_.size() : found + end.size();
     return content;
   }
 
@@ -318,86 +318,86 @@ class Tokenizer {
   bool ReadMarkup() {
     if (StartsWith(L"<!--")) {
       // "<!-->" and "<!--->" are empty comments.
-      const std::size_t from = FAt + 4;
+      const std::size_t from = at_ + 4;
       const std::size_t dashes = At(4) == L'>' ? 0 : (StartsWith(L"<!--->") ? 1 : 2);
       if (dashes < 2) {
-        FAt += 5 + dashes;
-        FBuilder.Comment({});
+        at_ += 5 + dashes;
+        builder_.Comment({});
       } else {
-        FBuilder.Comment(std::wstring(UpTo(L"-->", from)));
+        builder_.Comment(std::wstring(UpTo(L"-->", from)));
       }
       return true;
     }
     if (At(1) == L'!' || At(1) == L'?' || (At(1) == L'/' && !IsAsciiLetter(At(2)))) {
       const bool doctype = StartsWith(L"<!doctype", true);
-      const std::size_t from = FAt + (At(1) == L'/' ? 2 : 1);
+      const std::size_t from = at_ + (At(1) == L'/' ? 2 : 1);
       if (At(1) == L'/' && At(2) == L'>') {
-        FAt += 3;
+        at_ += 3;
         return true;
       }
       std::wstring content(UpTo(L">", from));
-      if (!doctype) FBuilder.Comment(std::move(content));
+      if (!doctype) builder_.Comment(std::move(content));
       return true;
     }
     const bool end = At(1) == L'/';
     if (!IsAsciiLetter(At(end ? 2 : 1))) return false;
-    FAt += end ? 2 : 1;
+    at_ += end ? 2 : 1;
     const std::wstring name = AsciiUpper(ReadName(L""));
     Attributes attributes;
     if (!ReadAttributes(attributes)) {
-      FAt = FText.size();  // a tag cut off by the end of the markup is dropped
+      at_ = text_.size();  // a tag cut off by the end of the markup is dropped
       return true;
     }
     if (end) {
-      FBuilder.EndTag(name);
+      builder_.EndTag(name);
       return true;
     }
-    FBuilder.StartTag(name, std::move(attributes));
+    builder_.StartTag(name, std::move(attributes));
     bool decoded = false;
     if (IsRawTextElement(name, &decoded)) ReadRawText(name, decoded);
     return true;
   }
 
   std::wstring_view ReadName(std::wstring_view alsoEnds) {
-    const std::size_t from = FAt;
-    while (FAt < FText.size() && !IsMarkupSpace(FText[FAt]) && FText[FAt] != L'/' &&
-           FText[FAt] != L'>' && alsoEnds.find(FText[FAt]) == std::wstring_view::npos) {
-      ++FAt;
+    const std::size_t from = at_;
+    while (at_ < text_.size() && !IsMarkupSpace(text_[at_]) && text_[at_] != L'/' &&
+           text_[at_] != L'>' && alsoEnds.find(text_[at_]) == std::wstring_view::npos) {
+      ++at_;
     }
-    return FText.substr(from, FAt - from);
+    return text_.substr(from, at_ - from);
   }
 
   void SkipSpace() {
-    while (FAt < FText.size() && IsMarkupSpace(FText[FAt])) ++FAt;
+    while (at_ < text_.size() && IsMarkupSpace(text_[at_])) ++at_;
   }
 
   // Reads up to and including the tag's '>'; false when the markup ends
   // first. A name given twice keeps its first value.
   bool ReadAttributes(Attributes& attributes) {
     for (;;) {
-      while (FAt < FText.size() && (IsMarkupSpace(FText[FAt]) || FText[FAt] == L'/')) ++FAt;
-      if (FAt >= FText.size()) return false;
-      if (FText[FAt] == L'>') {
-        ++FAt;
+      while (at_ < text_.size() && (IsMarkupSpace(text_[at_]) || text_[at_] == L'/')) ++at_;
+      if (at_ >= text_.size()) return false;
+      if (text_[at_] == L'>') {
+        ++at_;
         return true;
       }
       std::wstring name = AsciiLower(ReadName(L"="));
-      if (name.empty()) name = FText[FAt++];  // a stray '=' starts a name
+      if (name.empty()) name = text_[at_++];  // a stray '=' starts a name
       SkipSpace();
       std::wstring value;
       if (At(0) == L'=') {
-        ++FAt;
+        ++at_;
         SkipSpace();
         const wchar_t quote = At(0);
         if (quote == L'"' || quote == L'\'') {
-          const std::size_t close = FText.find(quote, FAt + 1);
+          const std::size_t close = text_.find(quote, at_ + 1);
           if (close == std::wstring_view::npos) return false;
-          value = DecodeReferences(FText.substr(FAt + 1, close - FAt - 1), true);
-          FAt = close + 1;
+          value = DecodeReferences(text_.substr(at_ + 1, close - at_ - 1), true);
+          at_ = close + 1;
         } else {
-          const std::size_t from = FAt;
-          while (FAt < FText.size() && !IsMarkupSpace(FText[FAt]) && FText[FAt] != L'>') ++FAt;
-          value = DecodeReferences(FText.substr(from, FAt - from), true);
+          const std::size_t from = at_;
+          while (at_ < text_.size() && !IsMarkupSpace(text_[at_]) && text_[at_] != L'>') ++at_;
+          value = DecodeReferences(text_.substr(from, at_ - from), true);
         }
       }
       const bool known =
@@ -410,26 +410,26 @@ class Tokenizer {
   // tag of the same name, which the builder then sees.
   void ReadRawText(const std::wstring& name, bool decoded) {
     const std::wstring closing = L"</" + AsciiLower(name);
-    std::size_t end = FAt;
+    std::size_t end = at_;
     for (;; ++end) {
-      end = FText.find(L"</", end);
+      end = text_.find(L"</", end);
       if (end == std::wstring_view::npos) break;
       const std::size_t after = end + closing.size();
-      if (AsciiLower(FText.substr(end, closing.size())) == closing &&
-          (after >= FText.size() || IsMarkupSpace(FText[after]) || FText[after] == L'/' ||
-           FText[after] == L'>')) {
+      if (AsciiLower(text_.substr(end, closing.size())) == closing &&
+          (after >= text_.size() || IsMarkupSpace(text_[after]) || text_[after] == L'/' ||
+           text_[after] == L'>')) {
         break;
       }
     }
-    end = std::min(end, FText.size());
-    const std::wstring_view content = FText.substr(FAt, end - FAt);
-    FBuilder.Text(decoded ? DecodeReferences(content, false) : std::wstring(content));
-    FAt = end;
+    end = std::min(end, text_.size());
+    const std::wstring_view content = text_.substr(at_, end - at_);
+    builder_.Text(decoded ? DecodeReferences(content, false) : std::wstring(content));
+    at_ = end;
   }
 
-  std::wstring_view FText;
-  std::size_t FAt = 0;
-  TreeBuilder& FBuilder;
+  std::wstring_view text_;
+  std::size_t at_ = 0;
+  TreeBuilder& builder_;
 };
 
 // Line breaks as "\n" alone, as browsers read them.

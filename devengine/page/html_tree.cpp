@@ -26,40 +26,40 @@ class TextGatherer {
   void Append(std::wstring_view text, bool preformatted) {
     for (const wchar_t ch : text) {
       if (!preformatted && IsMarkupSpace(ch)) {
-        FPendingSpace = true;
+        pending_space_ = true;
         continue;
       }
-      if (FOut.empty()) {
-        FRequiredBreaks = 0;
-      } else if (FRequiredBreaks > 0) {
-        FOut.append(std::max(0, FRequiredBreaks - TrailingBreaks()), L'\n');
-      } else if (FPendingSpace && FOut.back() != L'\n') {
-        FOut += L' ';
+      if (out_.empty()) {
+        required_breaks_ = 0;
+      } else if (required_breaks_ > 0) {
+        out_.append(std::max(0, required_breaks_ - TrailingBreaks()), L'\n');
+      } else if (pending_space_ && out_.back() != L'\n') {
+        out_ += L' ';
       }
-      FRequiredBreaks = 0;
-      FPendingSpace = false;
-      FOut += ch;
+      required_breaks_ = 0;
+      pending_space_ = false;
+      out_ += ch;
     }
   }
   void LineBreak() {
-    FOut += L'\n';
-    FPendingSpace = false;
+    out_ += L'\n';
+    pending_space_ = false;
   }
   void RequireBreaks(int count) {
-    FRequiredBreaks = std::max(FRequiredBreaks, count);
-    FPendingSpace = false;
+    required_breaks_ = std::max(required_breaks_, count);
+    pending_space_ = false;
   }
-  std::wstring Take() { return std::move(FOut); }
+  std::wstring Take() { return std::move(out_); }
 
  private:
   int TrailingBreaks() const {
-    const auto last = FOut.find_last_not_of(L'\n');
-    return static_cast<int>(FOut.size() - (last == std::wstring::npos ? 0 : last + 1));
+    const auto last = out_.find_last_not_of(L'\n');
+    return static_cast<int>(out_.size() - (last == std::wstring::npos ? 0 : last + 1));
   }
 
-  std::wstring FOut;
-  int FRequiredBreaks = 0;
-  bool FPendingSpace = false;
+  std::wstring out_;
+  int required_breaks_ = 0;
+  bool pending_space_ = false;
 };
 
 void GatherChildren(const Node& node, bool preformatted, std::size_t depth, TextGatherer& out);

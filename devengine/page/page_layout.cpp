@@ -10,28 +10,28 @@
 
 namespace devengine::page {
 
-FontCache::FontCache() : FDc(CreateCompatibleDC(nullptr)) {}
+FontCache::FontCache() : dc_(CreateCompatibleDC(nullptr)) {}
 
 FontCache::Entry& FontCache::EntryFor(const FontStyle& font) {
-  auto found = FFonts.find(font);
-  if (found != FFonts.end()) return found->second;
+  auto found = fonts_.find(font);
+  if (found != fonts_.end()) return found->second;
   Entry entry;
   entry.font.reset(CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
                                font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                                font.monospace ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS,
                                font.monospace ? L"Courier New" : L"Arial"));
-  Entry& stored = FFonts.emplace(font, std::move(entry)).first->second;
+  Entry& stored = fonts_.emplace(font, std::move(entry)).first->second;
   Select(font);
   TEXTMETRICW metrics{};
-  stored.ascent = GetTextMetricsW(FDc.get(), &metrics) ? metrics.tmAscent : font.height;
+  stored.ascent = GetTextMetricsW(dc_.get(), &metrics) ? metrics.tmAscent : font.height;
   return stored;
 }
 
 void FontCache::Select(const FontStyle& font) {
-  if (FSelected == font) return;
-  SelectObject(FDc.get(), EntryFor(font).font.get());
-  FSelected = font;
+  if (selected_ == font) return;
+  SelectObject(dc_.get(), EntryFor(font).font.get());
+  selected_ = font;
 }
 
 HFONT FontCache::Font(const FontStyle& font) { return EntryFor(font).font.get(); }
@@ -41,7 +41,7 @@ int FontCache::Ascent(const FontStyle& font) { return EntryFor(font).ascent; }
 SIZE FontCache::Measure(const FontStyle& font, std::wstring_view text) {
   Select(font);
   SIZE size{0, font.height};
-  GetTextExtentPoint32W(FDc.get(), text.data(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc_.get(), text.data(), static_cast<int>(text.size()), &size);
   return size;
 }
 
@@ -98,24 +98,24 @@ std::optional<int> PixelAttribute(const Node& node, std::wstring_view name) {
 class LayoutBuilder {
  public:
   LayoutBuilder(int width, double scale, FontCache& fonts, const ImageSizeOf& imageSize)
-      : FWidth(std::max(width, 1)), FScale(scale), FFonts(fonts), FImageSize(imageSize) {}
+      : width_(std::max(width, 1)), scale_(scale), fonts_(fonts), image_size_(imageSize) {}
 
   PageLayout Run(const Document& document) {
-    FLeft = FX = Px(kBodyMargin);
-    FRight = std::max(FLeft + 1, FWidth - Px(kBodyMargin));
-    FY = Px(kBodyMargin);
-    FFarthest = FRight;
+    left_ = x_ = Px(kBodyMargin);
+    right_ = std::max(left_ + 1, width_ - Px(kBodyMargin));
+    y_ = Px(kBodyMargin);
+    farthest_ = right_;
     Style style;
     style.font.height = Px(kFontSize);
     if (const Node* body = document.Body()) Children(*body, style, 0);
     EndLine();
-    FResult.extent = {std::max(FWidth, FFarthest + Px(kBodyMargin)),
-                      FY + FPendingMargin + Px(kBodyMargin)};
-    return std::move(FResult);
+    result_.extent = {std::max(width_, farthest_ + Px(kBodyMargin)),
+                      y_ + pending_margin_ + Px(kBodyMargin)};
+    return std::move(result_);
   }
 
  private:
-  int Px(double length) const { return static_cast<int>(std::lround(length * FScale)); }
+  int Px(double length) const { return static_cast<int>(std::lround(length * scale_)); }
 
   void Children(const Node& node, const Style& style, std::size_t depth) {
     if (depth > kMaxTreeDepth) return;
@@ -140,22 +140,22 @@ class LayoutBuilder {
     const bool cell = name == L"TD" || name == L"TH";
     const int margin = Margin(node, style);
     if (block) StartBlock(margin);
-    if (cell) FPendingSpace = true;
-    const int savedLeft = FLeft;
-    const int savedRight = FRight;
+    if (cell) pending_space_ = true;
+    const int savedLeft = left_;
+    const int savedRight = right_;
     if (name == L"UL" || name == L"OL" || name == L"DD" || name == L"MENU" || name == L"DIR") {
-      FLeft = FX = std::min(FLeft + Px(kIndent), FRight - 1);
+      left_ = x_ = std::min(left_ + Px(kIndent), right_ - 1);
     } else if (name == L"BLOCKQUOTE") {
-      FLeft = FX = std::min(FLeft + Px(kIndent), FRight - 1);
-      FRight = std::max(FLeft + 1, FRight - Px(kIndent));
+      left_ = x_ = std::min(left_ + Px(kIndent), right_ - 1);
+      right_ = std::max(left_ + 1, right_ - Px(kIndent));
     }
     if (name == L"LI") Marker(node, style);
     Children(node, style, depth);
-    if (cell) FPendingSpace = true;
+    if (cell) pending_space_ = true;
     if (block) StartBlock(margin);
-    FLeft = savedLeft;
-    FRight = savedRight;
-    if (FLine.empty()) FX = FLeft;
+    left_ = savedLeft;
+    right_ = savedRight;
+    if (line_.empty()) x_ = left_;
   }
 
   void Restyle(const Node& node, Style& style) const {
@@ -203,13 +203,13 @@ class LayoutBuilder {
 
   void StartBlock(int margin) {
     EndLine();
-    FPendingMargin = std::max(FPendingMargin, margin);
+    pending_margin_ = std::max(pending_margin_, margin);
   }
 
   void LineBreak(const Style& style) {
-    if (!FLine.empty()) return EndLine();
-    FY += FPendingMargin + FFonts.Measure(style.font, L" ").cy;
-    FPendingMargin = 0;
+    if (!line_.empty()) return EndLine();
+    y_ += pending_margin_ + fonts_.Measure(style.font, L" ").cy;
+    pending_margin_ = 0;
   }
 
   void Marker(const Node& item, const Style& style) {
@@ -229,8 +229,8 @@ class LayoutBuilder {
     }
     Style plain = style;
     plain.link = nullptr;
-    const SIZE size = FFonts.Measure(plain.font, marker);
-    const int x = std::max(0, FLeft - static_cast<int>(size.cx) - Px(6));
+    const SIZE size = fonts_.Measure(plain.font, marker);
+    const int x = std::max(0, left_ - static_cast<int>(size.cx) - Px(6));
     AddText(std::move(marker), x, size, plain, true);
   }
 
@@ -253,7 +253,7 @@ class LayoutBuilder {
     std::size_t at = 0;
     while (at < text.size()) {
       if (IsMarkupSpace(text[at])) {
-        FPendingSpace = true;
+        pending_space_ = true;
         ++at;
         continue;
       }
@@ -266,57 +266,57 @@ class LayoutBuilder {
 
   // Space before the next item, dropped at the start of a line.
   int TakeSpace(const Style& style) {
-    const bool space = FPendingSpace && FLineHasContent;
-    FPendingSpace = false;
-    return space ? FFonts.Measure(style.font, L" ").cx : 0;
+    const bool space = pending_space_ && line_has_content_;
+    pending_space_ = false;
+    return space ? fonts_.Measure(style.font, L" ").cx : 0;
   }
 
   // Starts a new line when `width` more does not fit on this one.
   int MakeRoom(int width, const Style& style, bool wrap) {
-    const int space = FPendingSpace && FLineHasContent ? FFonts.Measure(style.font, L" ").cx : 0;
-    if (wrap && FLineHasContent && FX + space + width > FRight) EndLine();
+    const int space = pending_space_ && line_has_content_ ? fonts_.Measure(style.font, L" ").cx : 0;
+    if (wrap && line_has_content_ && x_ + space + width > right_) EndLine();
     return TakeSpace(style);
   }
 
   void PlaceWord(std::wstring_view word, const Style& style, bool wrap) {
-    const SIZE size = FFonts.Measure(style.font, word);
+    const SIZE size = fonts_.Measure(style.font, word);
     const int space = MakeRoom(size.cx, style, wrap);
-    if (FLineHasContent && FLine.back().text) {
-      TextRun& last = FResult.texts[FLine.back().index];
+    if (line_has_content_ && line_.back().text) {
+      TextRun& last = result_.texts[line_.back().index];
       const bool joins = last.font == style.font && last.color == style.color &&
-                         FLine.back().link == style.link && last.origin.x + last.width == FX;
+                         line_.back().link == style.link && last.origin.x + last.width == x_;
       if (joins) {
         last.text.append(space > 0 ? L" " : L"").append(word);
         last.width += space + size.cx;
-        FX += space + size.cx;
+        x_ += space + size.cx;
         return;
       }
     }
-    FX += space;
-    AddText(std::wstring(word), FX, size, style);
-    FX += size.cx;
+    x_ += space;
+    AddText(std::wstring(word), x_, size, style);
+    x_ += size.cx;
   }
 
   void AddText(std::wstring text, int x, SIZE size, const Style& style, bool marker = false) {
-    FResult.texts.push_back({{x, 0}, size.cx, style.font, style.color, std::move(text)});
-    FLine.push_back(
-        {true, marker, FResult.texts.size() - 1, FFonts.Ascent(style.font), size.cy, style.link});
-    FLineHasContent = FLineHasContent || !marker;
+    result_.texts.push_back({{x, 0}, size.cx, style.font, style.color, std::move(text)});
+    line_.push_back(
+        {true, marker, result_.texts.size() - 1, fonts_.Ascent(style.font), size.cy, style.link});
+    line_has_content_ = line_has_content_ || !marker;
   }
 
   void PlaceBox(BoxItem::Kind kind, int width, int height, const Node& node, std::wstring label,
                 const Style& style) {
-    FX += MakeRoom(width, style, true);
-    FResult.boxes.push_back({kind, {FX, 0, FX + width, height}, &node, std::move(label)});
-    FLine.push_back({false, false, FResult.boxes.size() - 1, height, height, style.link});
-    FLineHasContent = true;
-    FX += width;
+    x_ += MakeRoom(width, style, true);
+    result_.boxes.push_back({kind, {x_, 0, x_ + width, height}, &node, std::move(label)});
+    line_.push_back({false, false, result_.boxes.size() - 1, height, height, style.link});
+    line_has_content_ = true;
+    x_ += width;
   }
 
   void Image(const Node& node, const Style& style) {
     const std::optional<int> width = PixelAttribute(node, L"width");
     const std::optional<int> height = PixelAttribute(node, L"height");
-    if (const std::optional<SIZE> natural = FImageSize(node);
+    if (const std::optional<SIZE> natural = image_size_(node);
         natural && natural->cx > 0 && natural->cy > 0) {
       // A size given one way keeps the picture's proportions.
       const int w = width.value_or(height ? *height * natural->cx / natural->cy : natural->cx);
@@ -326,7 +326,7 @@ class LayoutBuilder {
     std::wstring alt = node.Attribute(L"alt") ? *node.Attribute(L"alt") : std::wstring();
     SIZE fit{Px(24), Px(24)};
     if (!alt.empty()) {
-      const SIZE text = FFonts.Measure(style.font, alt);
+      const SIZE text = fonts_.Measure(style.font, alt);
       fit = {text.cx + Px(8), text.cy + Px(8)};
     }
     PlaceBox(BoxItem::Kind::Placeholder, width ? Px(*width) : fit.cx, height ? Px(*height) : fit.cy,
@@ -335,71 +335,71 @@ class LayoutBuilder {
 
   void Rule(const Node& node, const Style& style) {
     StartBlock(Px(kFontSize / 2));
-    PlaceBox(BoxItem::Kind::Rule, FRight - FLeft, Px(2), node, {}, style);
+    PlaceBox(BoxItem::Kind::Rule, right_ - left_, Px(2), node, {}, style);
     StartBlock(Px(kFontSize / 2));
   }
 
   // Puts the items of the line on their common baseline and starts the
   // next line below them.
   void EndLine() {
-    FPendingSpace = false;
-    if (FLine.empty()) return;
-    FY += FPendingMargin;
-    FPendingMargin = 0;
+    pending_space_ = false;
+    if (line_.empty()) return;
+    y_ += pending_margin_;
+    pending_margin_ = 0;
     int ascent = 0;
     int descent = 0;
-    for (const LineItem& item : FLine) {
+    for (const LineItem& item : line_) {
       ascent = std::max(ascent, item.ascent);
       descent = std::max(descent, item.height - item.ascent);
     }
-    for (const LineItem& item : FLine) {
-      const int top = FY + ascent - item.ascent;
+    for (const LineItem& item : line_) {
+      const int top = y_ + ascent - item.ascent;
       RECT area{};
       if (item.text) {
-        TextRun& run = FResult.texts[item.index];
+        TextRun& run = result_.texts[item.index];
         run.origin.y = top;
         area = {run.origin.x, top, run.origin.x + run.width, top + item.height};
       } else {
-        RECT& rect = FResult.boxes[item.index].rect;
+        RECT& rect = result_.boxes[item.index].rect;
         OffsetRect(&rect, 0, top);
         area = rect;
       }
-      FFarthest = std::max(FFarthest, static_cast<int>(area.right));
+      farthest_ = std::max(farthest_, static_cast<int>(area.right));
       if (item.link != nullptr) AddLinkArea(area, item.link);
     }
-    FY += ascent + descent;
-    FX = FLeft;
-    FLine.clear();
-    FLineHasContent = false;
+    y_ += ascent + descent;
+    x_ = left_;
+    line_.clear();
+    line_has_content_ = false;
   }
 
   // Neighbouring pieces of one link on one line make one area, so that the
   // pointer does not leave the link between its words.
   void AddLinkArea(const RECT& area, const Node* link) {
-    if (!FResult.links.empty()) {
-      LinkArea& last = FResult.links.back();
+    if (!result_.links.empty()) {
+      LinkArea& last = result_.links.back();
       if (last.link == link && last.rect.top < area.bottom && area.top < last.rect.bottom) {
         UnionRect(&last.rect, &last.rect, &area);
         return;
       }
     }
-    FResult.links.push_back({area, link});
+    result_.links.push_back({area, link});
   }
 
-  const int FWidth;
-  const double FScale;
-  FontCache& FFonts;
-  const ImageSizeOf& FImageSize;
-  PageLayout FResult;
-  std::vector<LineItem> FLine;
-  int FLeft = 0;
-  int FRight = 0;
-  int FX = 0;
-  int FY = 0;
-  int FFarthest = 0;
-  int FPendingMargin = 0;
-  bool FPendingSpace = false;
-  bool FLineHasContent = false;
+  const int width_;
+  const double scale_;
+  FontCache& fonts_;
+  const ImageSizeOf& image_size_;
+  PageLayout result_;
+  std::vector<LineItem> line_;
+  int left_ = 0;
+  int right_ = 0;
+  int x_ = 0;
+  int y_ = 0;
+  int farthest_ = 0;
+  int pending_margin_ = 0;
+  bool pending_space_ = false;
+  bool line_has_content_ = false;
 };
 
 }  // namespace

@@ -48,11 +48,11 @@ class FontCache {
   Entry& EntryFor(const FontStyle& font);
   void Select(const FontStyle& font);
 
-  std::map<FontStyle, Entry> FFonts;
+  std::map<FontStyle, Entry> fonts_;
   // Declared after the fonts so that it goes first, and no font is deleted
   // while selected into it.
-  TMemoryDcHandle FDc;
-  std::optional<FontStyle> FSelected;
+  TMemoryDcHandle dc_;
+  std::optional<FontStyle> selected_;
 };
 
 struct TextRun {

@@ -72,14 +72,14 @@ std::optional<std::wstring> ImageUrl(const Node& image, const std::wstring& base
 }  // namespace
 
 PageWindow::ComApartment::ComApartment()
-    : FInitialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
 
 PageWindow::ComApartment::~ComApartment() {
-  if (FInitialised) CoUninitialize();
+  if (initialised_) CoUninitialize();
 }
 
 PageWindow::PageWindow(HWND parent, DWORD style, const RECT& bounds, PageEvents events)
-    : FEvents(std::move(events)) {
+    : events_(std::move(events)) {
   const HINSTANCE instance = ThisModule();
   RegisterWindowClass(instance, &WindowProc);
   // The vertical scroll bar stays, disabled when the page fits, so that the
@@ -93,42 +93,42 @@ PageWindow::PageWindow(HWND parent, DWORD style, const RECT& bounds, PageEvents 
 }
 
 // The window goes first, while everything its last messages use is alive.
-PageWindow::~PageWindow() { FWindow.reset(); }
+PageWindow::~PageWindow() { window_.reset(); }
 
-HWND PageWindow::Handle() const { return FWindow.get(); }
+HWND PageWindow::Handle() const { return window_.get(); }
 
 void PageWindow::ShowDocument(std::shared_ptr<const Document> document, const std::wstring& baseUrl,
                               ResourceFetcher fetcher, bool loadImages) {
-  FDocument = std::move(document);
-  FBaseUrl = FDocument ? EffectiveBase(*FDocument, baseUrl) : baseUrl;
-  FShowing = std::make_shared<Showing>(Showing{this});
-  FImages.clear();
-  FScrollY = 0;
-  FHoveredUrl.clear();
-  FPressedUrl.clear();
-  FLaidOutWidth = -1;
+  document_ = std::move(document);
+  base_url_ = document_ ? EffectiveBase(*document_, baseUrl) : baseUrl;
+  showing_ = std::make_shared<Showing>(Showing{this});
+  images_.clear();
+  scroll_y_ = 0;
+  hovered_url_.clear();
+  pressed_url_.clear();
+  laid_out_width_ = -1;
   Relayout();
-  if (loadImages && fetcher && FDocument) FetchImages(fetcher);
+  if (loadImages && fetcher && document_) FetchImages(fetcher);
 }
 
 void PageWindow::Clear() { ShowDocument(nullptr, {}, nullptr, false); }
 
-double PageWindow::ZoomLevel() const { return FZoomLevel; }
+double PageWindow::ZoomLevel() const { return zoom_level_; }
 
 void PageWindow::SetZoomLevel(double level) {
-  if (!std::isfinite(level) || level == FZoomLevel) return;
-  FZoomLevel = level;
-  FLaidOutWidth = -1;
+  if (!std::isfinite(level) || level == zoom_level_) return;
+  zoom_level_ = level;
+  laid_out_width_ = -1;
   Relayout();
 }
 
 void PageWindow::FetchImages(const ResourceFetcher& fetcher) {
   std::vector<std::wstring> wanted;
-  for (const Node* image : FDocument->ElementsByTag(L"IMG")) {
-    const std::optional<std::wstring> url = ImageUrl(*image, FBaseUrl);
+  for (const Node* image : document_->ElementsByTag(L"IMG")) {
+    const std::optional<std::wstring> url = ImageUrl(*image, base_url_);
     if (url && std::ranges::find(wanted, *url) == wanted.end()) wanted.push_back(*url);
   }
-  const std::weak_ptr<Showing> showing = FShowing;
+  const std::weak_ptr<Showing> showing = showing_;
   for (const std::wstring& url : wanted) {
     fetcher(url, [showing, url](std::string bytes) {
       if (const std::shared_ptr<Showing> current = showing.lock()) {
@@ -141,63 +141,63 @@ void PageWindow::FetchImages(const ResourceFetcher& fetcher) {
 void PageWindow::ImageArrived(const std::wstring& url, const std::string& bytes) {
   std::optional<DecodedImage> image = DecodeImage(bytes);
   if (!image) return;
-  FImages.insert_or_assign(url, std::move(*image));
-  FLaidOutWidth = -1;
+  images_.insert_or_assign(url, std::move(*image));
+  laid_out_width_ = -1;
   Relayout();
 }
 
 int PageWindow::ClientWidth() const {
   RECT client{};
-  if (FWindow) GetClientRect(FWindow.get(), &client);
+  if (window_) GetClientRect(window_.get(), &client);
   return client.right;
 }
 
 int PageWindow::ClientHeight() const {
   RECT client{};
-  if (FWindow) GetClientRect(FWindow.get(), &client);
+  if (window_) GetClientRect(window_.get(), &client);
   return client.bottom;
 }
 
 void PageWindow::Relayout() {
   const int width = ClientWidth();
-  if (width != FLaidOutWidth) {
-    FLaidOutWidth = width;
-    FLayout = {};
-    if (FDocument) {
+  if (width != laid_out_width_) {
+    laid_out_width_ = width;
+    layout_ = {};
+    if (document_) {
       const double scale =
-          std::clamp(std::pow(kZoomStep, FZoomLevel), kSmallestScale, kLargestScale);
+          std::clamp(std::pow(kZoomStep, zoom_level_), kSmallestScale, kLargestScale);
       const ImageSizeOf imageSize = [this](const Node& image) -> std::optional<SIZE> {
-        const std::optional<std::wstring> url = ImageUrl(image, FBaseUrl);
-        const auto found = url ? FImages.find(*url) : FImages.end();
-        if (found == FImages.end()) return std::nullopt;
+        const std::optional<std::wstring> url = ImageUrl(image, base_url_);
+        const auto found = url ? images_.find(*url) : images_.end();
+        if (found == images_.end()) return std::nullopt;
         return found->second.size;
       };
-      FLayout = LayOutDocument(*FDocument, width, scale, FFonts, imageSize);
+      layout_ = LayOutDocument(*document_, width, scale, fonts_, imageSize);
     }
   }
   UpdateScrollBar();
-  if (FWindow) InvalidateRect(FWindow.get(), nullptr, FALSE);
+  if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
 void PageWindow::UpdateScrollBar() {
-  if (!FWindow) return;
+  if (!window_) return;
   const int page = ClientHeight();
-  FScrollY = std::clamp(FScrollY, 0, std::max(0, static_cast<int>(FLayout.extent.cy) - page));
+  scroll_y_ = std::clamp(scroll_y_, 0, std::max(0, static_cast<int>(layout_.extent.cy) - page));
   SCROLLINFO info{};
   info.cbSize = sizeof(info);
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   info.nMin = 0;
-  info.nMax = std::max(0, static_cast<int>(FLayout.extent.cy) - 1);
+  info.nMax = std::max(0, static_cast<int>(layout_.extent.cy) - 1);
   info.nPage = static_cast<UINT>(std::max(page, 0));
-  info.nPos = FScrollY;
-  SetScrollInfo(FWindow.get(), SB_VERT, &info, TRUE);
+  info.nPos = scroll_y_;
+  SetScrollInfo(window_.get(), SB_VERT, &info, TRUE);
 }
 
 void PageWindow::ScrollTo(int position) {
-  const int previous = FScrollY;
-  FScrollY = position;
+  const int previous = scroll_y_;
+  scroll_y_ = position;
   UpdateScrollBar();
-  if (FScrollY != previous) InvalidateRect(FWindow.get(), nullptr, FALSE);
+  if (scroll_y_ != previous) InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
 void PageWindow::Paint(HDC target, const RECT& area) {
@@ -215,22 +215,22 @@ void PageWindow::Paint(HDC target, const RECT& area) {
   SetBkMode(dc.get(), TRANSPARENT);
 
   RECT visible = area;
-  OffsetRect(&visible, 0, FScrollY);
-  for (const TextRun& run : FLayout.texts) {
+  OffsetRect(&visible, 0, scroll_y_);
+  for (const TextRun& run : layout_.texts) {
     const RECT rect{run.origin.x, run.origin.y, run.origin.x + run.width,
                     run.origin.y + run.font.height * 2};
     RECT overlap;
     if (!IntersectRect(&overlap, &rect, &visible)) continue;
-    const auto font = Selected(dc.get(), FFonts.Font(run.font));
+    const auto font = Selected(dc.get(), fonts_.Font(run.font));
     SetTextColor(dc.get(), run.color);
-    TextOutW(dc.get(), run.origin.x, run.origin.y - FScrollY, run.text.c_str(),
+    TextOutW(dc.get(), run.origin.x, run.origin.y - scroll_y_, run.text.c_str(),
              static_cast<int>(run.text.size()));
   }
-  for (const BoxItem& box : FLayout.boxes) {
+  for (const BoxItem& box : layout_.boxes) {
     RECT overlap;
     if (!IntersectRect(&overlap, &box.rect, &visible)) continue;
     RECT rect = box.rect;
-    OffsetRect(&rect, 0, -FScrollY);
+    OffsetRect(&rect, 0, -scroll_y_);
     DrawBox(dc.get(), box, rect);
   }
   BitBlt(target, area.left, area.top, width, height, dc.get(), area.left, area.top, SRCCOPY);
@@ -243,9 +243,9 @@ void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
     return;
   }
   if (box.kind == BoxItem::Kind::Image) {
-    const std::optional<std::wstring> url = ImageUrl(*box.element, FBaseUrl);
-    const auto found = url ? FImages.find(*url) : FImages.end();
-    if (found == FImages.end()) return;
+    const std::optional<std::wstring> url = ImageUrl(*box.element, base_url_);
+    const auto found = url ? images_.find(*url) : images_.end();
+    if (found == images_.end()) return;
     const TMemoryDcHandle source(CreateCompatibleDC(dc));
     const auto picture = Selected(source.get(), found->second.bitmap.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -259,7 +259,7 @@ void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
   RECT inner = rect;
   InflateRect(&inner, -4, -4);
   SetTextColor(dc, kPlaceholderText);
-  const auto font = Selected(dc, FFonts.Font(FontStyle{}));
+  const auto font = Selected(dc, fonts_.Font(FontStyle{}));
   DrawTextW(dc, box.label.c_str(), static_cast<int>(box.label.size()), &inner,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
@@ -267,51 +267,51 @@ void PageWindow::DrawBox(HDC dc, const BoxItem& box, const RECT& rect) {
 // The absolute address of the link under a point of the window, "" when
 // none is there or its address is no URL.
 std::wstring PageWindow::LinkUrlAt(POINT clientPoint) const {
-  const Node* link = FLayout.LinkAt({clientPoint.x, clientPoint.y + FScrollY});
+  const Node* link = layout_.LinkAt({clientPoint.x, clientPoint.y + scroll_y_});
   if (link == nullptr) return {};
-  return ResolveUrl(FBaseUrl, *link->Attribute(L"href")).value_or(std::wstring());
+  return ResolveUrl(base_url_, *link->Attribute(L"href")).value_or(std::wstring());
 }
 
 void PageWindow::PointerMoved(POINT clientPoint) {
-  if (!FTrackingLeave) {
-    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, FWindow.get(), 0};
-    FTrackingLeave = TrackMouseEvent(&track) != FALSE;
+  if (!tracking_leave_) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window_.get(), 0};
+    tracking_leave_ = TrackMouseEvent(&track) != FALSE;
   }
   std::wstring url = LinkUrlAt(clientPoint);
-  if (url == FHoveredUrl) return;
-  FHoveredUrl = std::move(url);
-  if (FEvents.hoverLink) FEvents.hoverLink(FHoveredUrl);
+  if (url == hovered_url_) return;
+  hovered_url_ = std::move(url);
+  if (events_.hoverLink) events_.hoverLink(hovered_url_);
 }
 
 void PageWindow::PointerLeft() {
-  FTrackingLeave = false;
-  FPressedUrl.clear();
-  if (FHoveredUrl.empty()) return;
-  FHoveredUrl.clear();
-  if (FEvents.hoverLink) FEvents.hoverLink(FHoveredUrl);
+  tracking_leave_ = false;
+  pressed_url_.clear();
+  if (hovered_url_.empty()) return;
+  hovered_url_.clear();
+  if (events_.hoverLink) events_.hoverLink(hovered_url_);
 }
 
 void PageWindow::KeyPressed(WPARAM key) {
   const int page = std::max(kLineScroll, ClientHeight() - kLineScroll);
   switch (key) {
     case VK_UP:
-      ScrollTo(FScrollY - kLineScroll);
+      ScrollTo(scroll_y_ - kLineScroll);
       break;
     case VK_DOWN:
-      ScrollTo(FScrollY + kLineScroll);
+      ScrollTo(scroll_y_ + kLineScroll);
       break;
     case VK_PRIOR:
-      ScrollTo(FScrollY - page);
+      ScrollTo(scroll_y_ - page);
       break;
     case VK_NEXT:
     case VK_SPACE:
-      ScrollTo(FScrollY + page);
+      ScrollTo(scroll_y_ + page);
       break;
     case VK_HOME:
       ScrollTo(0);
       break;
     case VK_END:
-      ScrollTo(FLayout.extent.cy);
+      ScrollTo(layout_.extent.cy);
       break;
     default:
       break;
@@ -319,20 +319,20 @@ void PageWindow::KeyPressed(WPARAM key) {
 }
 
 void PageWindow::TakeFocus() {
-  if (GetFocus() != FWindow.get()) SetFocus(FWindow.get());
+  if (GetFocus() != window_.get()) SetFocus(window_.get());
 }
 
 LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->FWindow.reset(window);
+    self->window_.reset(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->FWindow.release();
+    self->window_.release();
     return DefWindowProcW(window, message, wParam, lParam);
   }
   // No exception may unwind into the system's frames: a message that fails
@@ -351,8 +351,8 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(FWindow.get(), &paint);
-      const TScopeExit endPaint([&] { EndPaint(FWindow.get(), &paint); });
+      const HDC dc = BeginPaint(window_.get(), &paint);
+      const TScopeExit endPaint([&] { EndPaint(window_.get(), &paint); });
       Paint(dc, paint.rcPaint);
       return 0;
     }
@@ -363,20 +363,20 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SCROLLINFO info{};
       info.cbSize = sizeof(info);
       info.fMask = SIF_ALL;
-      GetScrollInfo(FWindow.get(), SB_VERT, &info);
+      GetScrollInfo(window_.get(), SB_VERT, &info);
       const int page = static_cast<int>(info.nPage);
       switch (LOWORD(wParam)) {
         case SB_LINEUP:
-          ScrollTo(FScrollY - kLineScroll);
+          ScrollTo(scroll_y_ - kLineScroll);
           break;
         case SB_LINEDOWN:
-          ScrollTo(FScrollY + kLineScroll);
+          ScrollTo(scroll_y_ + kLineScroll);
           break;
         case SB_PAGEUP:
-          ScrollTo(FScrollY - page);
+          ScrollTo(scroll_y_ - page);
           break;
         case SB_PAGEDOWN:
-          ScrollTo(FScrollY + page);
+          ScrollTo(scroll_y_ + page);
           break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION:
@@ -394,7 +394,7 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MOUSEWHEEL:
-      ScrollTo(FScrollY - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * kLineScroll / WHEEL_DELTA);
+      ScrollTo(scroll_y_ - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * kLineScroll / WHEEL_DELTA);
       return 0;
     case WM_KEYDOWN:
       KeyPressed(wParam);
@@ -409,21 +409,21 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
-        SetCursor(LoadCursorW(nullptr, FHoveredUrl.empty() ? IDC_ARROW : IDC_HAND));
+        SetCursor(LoadCursorW(nullptr, hovered_url_.empty() ? IDC_ARROW : IDC_HAND));
         return TRUE;
       }
       break;
     case WM_LBUTTONDOWN:
       TakeFocus();
-      FPressedUrl = LinkUrlAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      pressed_url_ = LinkUrlAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONUP: {
       const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      const std::wstring url = std::exchange(FPressedUrl, std::wstring());
-      const Node* link = FLayout.LinkAt({point.x, point.y + FScrollY});
+      const std::wstring url = std::exchange(pressed_url_, std::wstring());
+      const Node* link = layout_.LinkAt({point.x, point.y + scroll_y_});
       if (url.empty() || link == nullptr || LinkUrlAt(point) != url) return 0;
       const std::wstring* target = link->Attribute(L"target");
-      if (FEvents.clickLink) FEvents.clickLink(url, target ? *target : std::wstring());
+      if (events_.clickLink) events_.clickLink(url, target ? *target : std::wstring());
       return 0;
     }
     case WM_RBUTTONDOWN:
@@ -433,18 +433,18 @@ LRESULT PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       // The browser control posts this to hand the focus on; a posted one
       // does not move it, so the window takes it, and reports the real one.
-      if (GetFocus() != FWindow.get() && !FTakingFocus) {
-        FTakingFocus = true;
-        SetFocus(FWindow.get());
-        FTakingFocus = false;
-      } else if (FEvents.gotFocus) {
-        FEvents.gotFocus();
+      if (GetFocus() != window_.get() && !taking_focus_) {
+        taking_focus_ = true;
+        SetFocus(window_.get());
+        taking_focus_ = false;
+      } else if (events_.gotFocus) {
+        events_.gotFocus();
       }
       return 0;
     default:
       break;
   }
-  return DefWindowProcW(FWindow.get(), message, wParam, lParam);
+  return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
 }  // namespace devengine::page

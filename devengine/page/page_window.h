@@ -63,7 +63,7 @@ class PageWindow {
     ~ComApartment();
 
    private:
-    bool FInitialised;
+    bool initialised_;
   };
 
   // What one ShowDocument started; image deliveries for an older one find
@@ -90,22 +90,22 @@ class PageWindow {
   void KeyPressed(WPARAM key);
   void TakeFocus();
 
-  ComApartment FCom;
-  PageEvents FEvents;
-  TWindowHandle FWindow;
-  std::shared_ptr<const Document> FDocument;
-  std::wstring FBaseUrl;
-  std::shared_ptr<Showing> FShowing;
-  std::map<std::wstring, DecodedImage> FImages;  // by absolute URL
-  FontCache FFonts;
-  PageLayout FLayout;
-  int FLaidOutWidth = -1;
-  int FScrollY = 0;
-  double FZoomLevel = 0;
-  std::wstring FHoveredUrl;
-  std::wstring FPressedUrl;
-  bool FTrackingLeave = false;
-  bool FTakingFocus = false;
+  ComApartment com_;
+  PageEvents events_;
+  TWindowHandle window_;
+  std::shared_ptr<const Document> document_;
+  std::wstring base_url_;
+  std::shared_ptr<Showing> showing_;
+  std::map<std::wstring, DecodedImage> images_;  // by absolute URL
+  FontCache fonts_;
+  PageLayout layout_;
+  int laid_out_width_ = -1;
+  int scroll_y_ = 0;
+  double zoom_level_ = 0;
+  std::wstring hovered_url_;
+  std::wstring pressed_url_;
+  bool tracking_leave_ = false;
+  bool taking_focus_ = false;
 };
 
 }  // namespace devengine::page
