@@ -121,11 +121,17 @@ Browser::~Browser() = default;
 
 LRESULT CALLBACK Browser::WatchWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR data) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &Browser::WatchWindow, kWatchId);
-    Browser& browser = *reinterpret_cast<Browser*>(data);
-    browser.window_handle_ = nullptr;
-    browser.PostUi([](Browser& self) { self.Close(); });
+  // No exception may unwind into the system's frames: a failure is reported
+  // and the message still gets its default handling.
+  try {
+    if (message == WM_NCDESTROY) {
+      RemoveWindowSubclass(window, &Browser::WatchWindow, kWatchId);
+      Browser& browser = *reinterpret_cast<Browser*>(data);
+      browser.window_handle_ = nullptr;
+      browser.PostUi([](Browser& self) { self.Close(); });
+    }
+  } catch (...) {
+    ReportCaughtFailure("browser window");
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -234,7 +240,9 @@ void Browser::CloseBrowser() {
     self.dialogs_->BeforeLeaving(
         false, WhileAlive(self.weak_from_this(), [](Browser& browser) {
           if (browser.Tell<&cef_life_span_handler_t::do_close>(ThisBrowser{}) != 0) return;
-          if (const HWND window = browser.window_handle_) DestroyWindow(window);
+          // The page window owns its window; destroying it ends the window,
+          // and WatchWindow then posts the close.
+          browser.window_.reset();
         }));
   });
 }

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
-#include "unique_handle.h"
 #include "url.h"
 #include "utf.h"
+#include "winhandle.h"
 
 namespace devengine::browser {
 namespace {
@@ -133,9 +133,8 @@ std::wstring FilePathOf(const UrlParts& parts) {
 
 FetchResponse FetchFile(const UrlParts& parts, const FetchControl& control) {
   const std::wstring path = FilePathOf(parts);
-  const UniqueHandle file =
-      AdoptHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
     return FailedFetch(

@@ -5,9 +5,7 @@
 #include <wininet.h>
 
 #include <charconv>
-#include <memory>
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "cookie_headers.h"
@@ -16,6 +14,7 @@
 #include "heap_records.h"
 #include "url.h"
 #include "utf.h"
+#include "winhandle.h"
 
 namespace devengine::browser {
 namespace {
@@ -23,13 +22,6 @@ namespace {
 constexpr int kMostRedirects = 20;
 constexpr DWORD kTimeoutMs = 30'000;
 constexpr wchar_t kAgent[] = L"Nimbra development engine";
-
-struct InternetCloser {
-  void operator()(HINTERNET handle) const {
-    if (handle != nullptr) InternetCloseHandle(handle);
-  }
-};
-using UniqueInternet = std::unique_ptr<std::remove_pointer_t<HINTERNET>, InternetCloser>;
 
 // One WinINet session for the process, opened on first use and kept: closing
 // it while the process unloads could wait on WinINet's own threads.
@@ -121,8 +113,8 @@ void StoreCookies(HINTERNET request, const std::wstring& url) {
 }
 
 struct Exchange {
-  UniqueInternet connection;
-  UniqueInternet request;
+  TInternetHandle connection;
+  TInternetHandle request;
   NetError error = NetError::kNone;
 };
 

@@ -27,21 +27,6 @@ bool WinsockReady() {
   return ready;
 }
 
-class UniqueSocket {
- public:
-  explicit UniqueSocket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
-  UniqueSocket(const UniqueSocket&) = delete;
-  UniqueSocket& operator=(const UniqueSocket&) = delete;
-  ~UniqueSocket() {
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
-  }
-  SOCKET get() const { return socket_; }
-  SOCKET release() { return std::exchange(socket_, INVALID_SOCKET); }
-
- private:
-  SOCKET socket_;
-};
-
 // The path of "GET <path> HTTP/1.1"; empty for anything else.
 std::string RequestPath(std::string_view head) {
   if (!head.starts_with("GET ")) return {};
@@ -106,8 +91,8 @@ std::wstring InspectorIndex(const std::vector<int>& browsers) {
 
 std::unique_ptr<InspectorServer> InspectorServer::Start(int port, Pages pages) {
   if (!WinsockReady()) return nullptr;
-  UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-  if (listener.get() == INVALID_SOCKET) return nullptr;
+  TSocketHandle listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (!listener) return nullptr;
   BOOL exclusive = TRUE;
   setsockopt(listener.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
              reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
@@ -118,22 +103,26 @@ std::unique_ptr<InspectorServer> InspectorServer::Start(int port, Pages pages) {
   if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(listener.get(), SOMAXCONN) != 0)
     return nullptr;
-  return std::make_unique<InspectorServer>(Passkey(), listener.release(), std::move(pages));
+  return std::make_unique<InspectorServer>(Passkey(), std::move(listener), std::move(pages));
 }
 
-InspectorServer::InspectorServer(Passkey, std::uintptr_t listener, Pages pages)
-    : listener_(listener), pages_(std::move(pages)), thread_([this] { Serve(); }) {}
+// The thread gets the socket's value, not the owner, which the destructor
+// resets while the thread waits.
+InspectorServer::InspectorServer(Passkey, TSocketHandle listener, Pages pages)
+    : listener_(std::move(listener)),
+      pages_(std::move(pages)),
+      thread_([this, listening = listener_.get()] { Serve(listening); }) {}
 
 InspectorServer::~InspectorServer() {
   // Closing the socket ends the accept the thread waits in.
-  closesocket(static_cast<SOCKET>(listener_));
+  listener_.reset();
   thread_.join();
 }
 
-void InspectorServer::Serve() {
+void InspectorServer::Serve(SOCKET listener) {
   for (;;) {
-    const UniqueSocket connection(accept(static_cast<SOCKET>(listener_), nullptr, nullptr));
-    if (connection.get() == INVALID_SOCKET) {
+    const TSocketHandle connection(accept(listener, nullptr, nullptr));
+    if (!connection) {
       if (WSAGetLastError() == WSAEINTR) continue;
       return;
     }
@@ -141,8 +130,7 @@ void InspectorServer::Serve() {
   }
 }
 
-void InspectorServer::Answer(std::uintptr_t socket) const {
-  const SOCKET connection = static_cast<SOCKET>(socket);
+void InspectorServer::Answer(SOCKET connection) const {
   DWORD timeout = kReadTimeoutMs;
   setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
              sizeof timeout);

@@ -6,7 +6,6 @@
 #ifndef NIMBRA_DEVENGINE_BROWSER_INSPECTOR_SERVER_H
 #define NIMBRA_DEVENGINE_BROWSER_INSPECTOR_SERVER_H
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "browser.h"
+#include "winhandle.h"
 
 namespace devengine::browser {
 
@@ -32,17 +32,17 @@ class InspectorServer {
   static std::unique_ptr<InspectorServer> Start(int port, Pages pages);
 
   // `listener` is a listening socket the server takes over.
-  InspectorServer(Passkey, std::uintptr_t listener, Pages pages);
+  InspectorServer(Passkey, TSocketHandle listener, Pages pages);
   InspectorServer(const InspectorServer&) = delete;
   InspectorServer& operator=(const InspectorServer&) = delete;
   // Stops listening and waits for the request being answered.
   ~InspectorServer();
 
  private:
-  void Serve();
-  void Answer(std::uintptr_t connection) const;
+  void Serve(SOCKET listener);
+  void Answer(SOCKET connection) const;
 
-  std::uintptr_t listener_;
+  TSocketHandle listener_;
   Pages pages_;
   std::thread thread_;
 };

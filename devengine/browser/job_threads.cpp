@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "heap_records.h"
+#include "trace.h"
 
 namespace devengine::browser {
 namespace {
@@ -51,6 +52,7 @@ bool StartJob(std::function<void()> job) {
       try {
         job();
       } catch (...) {
+        ReportCaughtFailure("job thread");
       }
       *finished = true;
     });

@@ -11,6 +11,7 @@
 #include "test_hooks.h"
 #include "trace.h"
 #include "utf.h"
+#include "winhandle.h"
 
 namespace devengine::browser {
 namespace {
@@ -155,9 +156,9 @@ DialogAnswer ShowPrintDialog(HWND owner) {
   print.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS;
   const bool accepted = PrintDlgW(&print) != FALSE;
   // The page itself is not printed yet: the dialog's choices go unused.
-  if (print.hDC != nullptr) DeleteDC(print.hDC);
-  if (print.hDevMode != nullptr) GlobalFree(print.hDevMode);
-  if (print.hDevNames != nullptr) GlobalFree(print.hDevNames);
+  const TMemoryDcHandle printer(print.hDC);
+  const TGlobalHandle devMode(print.hDevMode);
+  const TGlobalHandle devNames(print.hDevNames);
   return {0, accepted, {}};
 }
 

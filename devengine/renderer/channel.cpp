@@ -30,13 +30,13 @@ std::wstring NewPipeName() {
   return name;
 }
 
-UniqueHandle NewEvent(bool manual_reset) {
-  return AdoptHandle(CreateEventW(nullptr, manual_reset, FALSE, nullptr));
+TKernelHandle NewEvent(bool manual_reset) {
+  return TKernelHandle(CreateEventW(nullptr, manual_reset, FALSE, nullptr));
 }
 
 }  // namespace
 
-Channel::Channel(Passkey, UniqueHandle pipe, std::wstring name, bool connected)
+Channel::Channel(Passkey, TFileHandle pipe, std::wstring name, bool connected)
     : pipe_(std::move(pipe)),
       name_(std::move(name)),
       wake_(NewEvent(false)),
@@ -53,7 +53,7 @@ std::unique_ptr<Channel> Channel::Listen() {
   std::wstring name = NewPipeName();
   // The first instance, and the only one: a pipe of that name made before
   // ours makes this fail rather than be shared.
-  UniqueHandle pipe = AdoptHandle(CreateNamedPipeW(
+  TFileHandle pipe(CreateNamedPipeW(
       name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
       kPipeBufferSize, kPipeBufferSize, 0, nullptr));
@@ -63,7 +63,7 @@ std::unique_ptr<Channel> Channel::Listen() {
 
 std::unique_ptr<Channel> Channel::Connect(const std::wstring& name) {
   for (DWORD attempt = 0; attempt < kConnectAttempts; ++attempt) {
-    UniqueHandle pipe = AdoptHandle(CreateFileW(
+    TFileHandle pipe(CreateFileW(
         name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
         FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
     if (pipe) return std::make_unique<Channel>(Passkey(), std::move(pipe), name, true);

@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "protocol.h"
-#include "unique_handle.h"
+#include "winhandle.h"
 
 namespace devengine::renderer {
 
@@ -45,7 +45,7 @@ class Channel {
   static std::unique_ptr<Channel> Connect(const std::wstring& name);
 
   // Made by Listen and Connect only.
-  Channel(Passkey, UniqueHandle pipe, std::wstring name, bool connected);
+  Channel(Passkey, TFileHandle pipe, std::wstring name, bool connected);
   Channel(const Channel&) = delete;
   Channel& operator=(const Channel&) = delete;
   ~Channel();
@@ -81,7 +81,7 @@ class Channel {
   void CancelPending();
   DWORD MillisecondsUntil(std::optional<Clock::time_point> deadline) const;
 
-  UniqueHandle pipe_;
+  TFileHandle pipe_;
   std::wstring name_;
   Events events_;
   HANDLE peer_ = nullptr;
@@ -93,8 +93,8 @@ class Channel {
   std::deque<std::string> outbox_;
   bool closing_ = false;
   std::optional<Clock::time_point> flush_deadline_;
-  UniqueHandle wake_;
-  UniqueHandle stop_;
+  TKernelHandle wake_;
+  TKernelHandle stop_;
 
   // The channel thread's own.
   bool connected_;
@@ -102,8 +102,8 @@ class Channel {
   bool writing_ = false;
   OVERLAPPED read_{};
   OVERLAPPED write_{};
-  UniqueHandle read_done_;
-  UniqueHandle write_done_;
+  TKernelHandle read_done_;
+  TKernelHandle write_done_;
   std::string read_buffer_;
   std::string inbox_;
   std::string sending_;

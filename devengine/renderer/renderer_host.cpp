@@ -80,21 +80,23 @@ std::unique_ptr<RendererHost> RendererHost::Start(int browserId, Events events,
                       &startup, &started)) {
     return nullptr;
   }
-  CloseHandle(started.hThread);
+  // The renderer's first thread is not waited on; its process is.
+  const TKernelHandle thread(started.hThread);
+  TKernelHandle process(started.hProcess);
   TraceLine("renderer_host")
       .Word("started")
       .Add("browser", browserId)
       .Add("pid", static_cast<long long>(started.dwProcessId))
       .Write();
   return std::make_unique<RendererHost>(Passkey(), browserId, std::move(events), std::move(channel),
-                                        AdoptHandle(started.hProcess), started.dwProcessId);
+                                        std::move(process), started.dwProcessId);
 }
 
 RendererHost::RendererHost(Passkey, int browserId, Events events, std::unique_ptr<Channel> channel,
-                           UniqueHandle process, DWORD processId)
+                           TKernelHandle process, DWORD processId)
     : replies_(std::make_shared<Replies>()),
       channel_(std::move(channel)),
-      process_(std::make_shared<UniqueHandle>(std::move(process))),
+      process_(std::make_shared<TKernelHandle>(std::move(process))),
       process_id_(processId) {
   replies_->events = std::move(events);
   const auto received = [replies = replies_](Message message) {

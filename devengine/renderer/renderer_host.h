@@ -18,7 +18,7 @@
 #include <string>
 
 #include "protocol.h"
-#include "unique_handle.h"
+#include "winhandle.h"
 
 namespace devengine::renderer {
 
@@ -53,7 +53,7 @@ class RendererHost {
                                              const std::wstring& executable = {});
 
   RendererHost(Passkey, int browserId, Events events, std::unique_ptr<Channel> channel,
-               UniqueHandle process, DWORD processId);
+               TKernelHandle process, DWORD processId);
   RendererHost(const RendererHost&) = delete;
   RendererHost& operator=(const RendererHost&) = delete;
   // Tells the renderer its browser is destroyed, if nobody has, and lets it
@@ -104,7 +104,7 @@ class RendererHost {
 
   std::shared_ptr<Replies> replies_;
   std::unique_ptr<Channel> channel_;
-  std::shared_ptr<UniqueHandle> process_;
+  std::shared_ptr<TKernelHandle> process_;
   DWORD process_id_;
   std::uint64_t next_request_ = 1;
 };
