@@ -21,17 +21,6 @@ TForm* FormOfWindow(HWND wnd) {
   return dynamic_cast<TForm*>(TWinControl::FromHandle(root));
 }
 
-template <class Call>
-void Guarded(const Call& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    Application.ShowException(e);
-  } catch (...) {
-    Application.ShowUnknownException();
-  }
-}
-
 }  // namespace
 
 TApplication::~TApplication() { DestroyForms(); }
@@ -118,12 +107,12 @@ void TApplication::ProcessMessages() {
   bool handled = true;
   while (handled && !FTerminated) {
     handled = false;
-    Guarded([&] { handled = ProcessMessage(); });
+    handled = ReportingErrors([&] { return ProcessMessage(); });
   }
 }
 
 void TApplication::HandleMessage() {
-  Guarded([&] {
+  ReportingErrors([&] {
     if (ProcessMessage()) return;
     // The queue has become empty: the commands follow the program's state
     // once, then the thread sleeps until the next message.

@@ -92,3 +92,18 @@ class TApplication {
 };
 
 extern TApplication Application;
+
+// Runs `call`; an error it raises goes to the application's report instead
+// of unwinding further, and the answer is then the result type's default.
+// Window procedures and the message loop run everything through it.
+template <class Call>
+auto ReportingErrors(const Call& call) -> decltype(call()) {
+  try {
+    return call();
+  } catch (const std::exception& e) {
+    Application.ShowException(e);
+  } catch (...) {
+    Application.ShowUnknownException();
+  }
+  return decltype(call())();
+}

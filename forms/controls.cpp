@@ -23,11 +23,6 @@ class TScreenDC {
   HDC FDC;
 };
 
-TForm* FormOf(TWinControl* control) {
-  while (control && control->Parent()) control = control->Parent();
-  return dynamic_cast<TForm*>(control);
-}
-
 POINT ScreenPoint(HWND wnd, LPARAM lParam) {
   POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   ClientToScreen(wnd, &point);
@@ -195,7 +190,7 @@ void TButton::CreateWindowHandle() {
 void TButton::Click() {
   if (OnClick) OnClick(*this);
   if (FModalResult != mrNone)
-    if (TForm* form = FormOf(this)) form->SetModalResult(FModalResult);
+    if (TForm* form = Form()) form->SetModalResult(FModalResult);
 }
 
 void TButton::ChildNotification(UINT code) {

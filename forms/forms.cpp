@@ -50,12 +50,6 @@ HFONT CachedFont(const TFont& font) {
 LONG RectWidth(const RECT& r) { return r.right - r.left; }
 LONG RectHeight(const RECT& r) { return r.bottom - r.top; }
 
-// The form a control lives in, or null.
-TForm* FormOf(TWinControl* control) {
-  while (control && control->Parent()) control = control->Parent();
-  return dynamic_cast<TForm*>(control);
-}
-
 bool IsCtlColor(UINT msg) { return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC; }
 
 // The control of this layer that a window belongs to: the window's own, or
@@ -80,6 +74,12 @@ TWinControl::~TWinControl() {
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
   return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kObjectProperty)) : nullptr;
+}
+
+TForm* TWinControl::Form() const {
+  const TWinControl* control = this;
+  while (control->FParent) control = control->FParent;
+  return dynamic_cast<TForm*>(const_cast<TWinControl*>(control));
 }
 
 std::wstring TWinControl::Caption() const {
@@ -365,7 +365,7 @@ void TWinControl::SetEnabled(bool enabled) {
 
 void TWinControl::SetFocus() {
   if (!FHandle) return;
-  TForm* form = FormOf(this);
+  TForm* form = Form();
   if (form && form != this) form->FFocus = FHandle;
   if (!form || form->Showing()) ::SetFocus(FHandle);
 }
@@ -429,17 +429,7 @@ LRESULT CALLBACK TWinControl::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
   if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
   // Errors raised by handlers go to the application's report; they never
   // unwind through the system's frames.
-  const auto guarded = [](const auto& call) {
-    try {
-      return call();
-    } catch (const std::exception& e) {
-      Application.ShowException(e);
-    } catch (...) {
-      Application.ShowUnknownException();
-    }
-    return decltype(call())();
-  };
-  const LRESULT result = guarded([&] { return self->WndProc(msg, wParam, lParam); });
+  const LRESULT result = ReportingErrors([&] { return self->WndProc(msg, wParam, lParam); });
   if (msg == WM_NCDESTROY) {
     RemovePropW(wnd, kObjectProperty);
     if (self->FSystemProc)
@@ -447,10 +437,7 @@ LRESULT CALLBACK TWinControl::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
     self->FHandle = nullptr;
     self->FSystemProc = nullptr;
     self->FFontHandle = nullptr;
-    guarded([&] {
-      self->HandleDestroyed();
-      return 0;
-    });
+    ReportingErrors([&] { self->HandleDestroyed(); });
   }
   return result;
 }
@@ -608,7 +595,7 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
   // The control that holds the focus, or the nearest one of this layer
   // around the window that does (an engine's window inside a control).
   TWinControl* focused = ControlAt(GetFocus());
-  if (focused && focused != this && FormOf(focused) != this) return false;
+  if (focused && focused != this && focused->Form() != this) return false;
   if (focused && focused != this && SendMessageW(focused->Handle(), CM_WANTSPECIALKEY, key, 0))
     return false;
   if (key == VK_TAB) {

@@ -16,6 +16,7 @@
 
 #include "shortcuts.h"
 
+class TForm;
 class TMainMenu;
 class TActionList;
 
@@ -85,6 +86,8 @@ class TWinControl : public TComponent {
   // as they were when their bounds were last set (or, when the parent had no
   // size yet, when it is first laid out).
   TWinControl* Parent() const noexcept { return FParent; }
+  // The form the control lives in (itself for a form), or null.
+  TForm* Form() const;
   void SetParent(TWinControl* parent);
   // The children, in the order they were given this parent.
   const std::vector<TWinControl*>& Controls() const noexcept { return FControls; }
