@@ -115,6 +115,8 @@ class TMainForm : public TFormlocal {
   void UpdateCookie();
   // Replaces the page-resource lists by new empty ones.
   void RAZList();
+  // The main view's main frame, or none.
+  TInterfacePtr<ICefFrame> MainFrame() const;
 
   // Life cycle.
   void FormCreate(TComponent& Sender);
@@ -178,8 +180,6 @@ class TMainForm : public TFormlocal {
   void CreateActions();
   void CreateMenus();
   void BindEvents();
-  // The main view's main frame, or none.
-  TInterfacePtr<ICefFrame> MainFrame() const;
   void ChangeZoom(double delta, bool reset);
 
   // The components, owned here whatever their kind; destroyed in reverse

@@ -25,11 +25,10 @@ ustring EscapeAngleBrackets(const ustring& text) {
 TCefStringVisitorProc ShowInMainView(const wchar_t* heading) {
   return [heading](const ustring& text) {
     if (auto* form = dynamic_cast<TMainForm*>(Application.MainForm()))
-      if (const TInterfacePtr<ICefBrowser>& browser = form->crm->Browser())
-        if (const TInterfacePtr<ICefFrame> frame = browser->GetMainFrame())
-          frame->LoadString(ustring(L"<html><body>") + heading + L"<pre>" +
-                                EscapeAngleBrackets(text) + L"</pre></body></html>",
-                            L"");
+      if (const TInterfacePtr<ICefFrame> frame = form->MainFrame())
+        frame->LoadString(ustring(L"<html><body>") + heading + L"<pre>" +
+                              EscapeAngleBrackets(text) + L"</pre></body></html>",
+                          L"");
   };
 }
 
